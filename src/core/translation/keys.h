@@ -1,0 +1,267 @@
+#pragma once
+
+#include <string_view>
+
+namespace busmason::translation {
+
+/// Network editor: the sync enabled check box.
+inline constexpr std::string_view kAbilitazioneSync = "<ABILITAZIONE SYNC>";
+/// Node configuration: the new address holds another node.
+inline constexpr std::string_view kAddressPresentYet = "<ADDRESS PRESENT YET>";
+/// EDS library pop-up: add the file as a node.
+inline constexpr std::string_view kAggiungiNodo = "<AGGIUNGI NODO>";
+/// Node configuration: add a parameter value.
+inline constexpr std::string_view kAggiungiPar = "<AGGIUNGI PAR>";
+/// Node configuration: set the variable name.
+inline constexpr std::string_view kAggiungiVar = "<AGGIUNGI VAR>";
+/// Help menus and pop-up items.
+inline constexpr std::string_view kAiuto = "<AIUTO>";
+/// Start window: the create/open button in opening mode.
+inline constexpr std::string_view kApriProgetto = "<APRI PROGETTO>";
+/// Network editor status bar while the node configuration closes.
+inline constexpr std::string_view kAttendere = "<ATTENDERE>";
+/// Caption of warning message boxes.
+inline constexpr std::string_view kAttenzione = "<ATTENZIONE>";
+/// Network editor: the baud rate drop-down.
+inline constexpr std::string_view kBaudrate = "<BAUDRATE>";
+/// Network editor: the CAN channel drop-down.
+inline constexpr std::string_view kCanaleCan = "<CANALE CAN>";
+/// EDS library pop-up: delete the EDS file.
+inline constexpr std::string_view kCancellaEds = "<CANCELLA EDS>";
+/// Network list pop-up: delete the node.
+inline constexpr std::string_view kCancellaNodo = "<CANCELLA NODO>";
+/// Pop-up items that delete a value, a variable or a terminal.
+inline constexpr std::string_view kCancella = "<CANCELLA>";
+/// Question before an EDS file is deleted.
+inline constexpr std::string_view kCancellareEdsQuery = "<CANCELLARE EDS?>";
+/// Question before a node is deleted.
+inline constexpr std::string_view kCancellareNodoQuery = "<CANCELLARE NODO?>";
+/// Question before a terminal is deleted; shown followed by "?".
+inline constexpr std::string_view kCancellareTerm = "<CANCELLARE TERM>";
+/// Network editor: caption of the network page.
+inline constexpr std::string_view kConfiguraCan = "<CONFIGURA CAN>";
+/// Pop-up items that configure a coupler or a terminal.
+inline constexpr std::string_view kConfiguraCoupler = "<CONFIGURA COUPLER>";
+/// Network list pop-up: configure the node; terminal I/O settings: confirm.
+inline constexpr std::string_view kConfigura = "<CONFIGURA>";
+/// Transfer status: the connection is established.
+inline constexpr std::string_view kConnessioneEffettuta = "<CONNESSIONE EFFETTUTA>";
+/// Transfer status: the connection failed.
+inline constexpr std::string_view kConnessioneFallita = "<CONNESSIONE FALLITA>";
+/// Transfer status: connecting.
+inline constexpr std::string_view kConnessioneInCorso = "<CONNESSIONE IN CORSO>";
+/// Transfer window: the connect button.
+inline constexpr std::string_view kConnessione = "<CONNESSIONE>";
+/// Network editor: the build command.
+inline constexpr std::string_view kCostruisciFileConfigurazione =
+    "<COSTRUISCI FILE CONFIGURAZIONE>";
+/// Start window: the create/open button in creating mode.
+inline constexpr std::string_view kCreateProject = "<CREATE PROJECT>";
+/// Caption of the folder chooser opened from the options.
+inline constexpr std::string_view kDirectoryList = "<DIRECTORY LIST>";
+/// Transfer window: the project folder label.
+inline constexpr std::string_view kDirectoryProgetto = "<DIRECTORY PROGETTO>";
+/// Options: the installation folder label.
+inline constexpr std::string_view kDirectoryTemplate = "<DIRECTORY TEMPLATE>";
+/// Folder chooser: the folder label.
+inline constexpr std::string_view kDirectory = "<DIRECTORY>";
+/// Caption of the transfer window.
+inline constexpr std::string_view kDownloadCan = "<DOWNLOAD CAN>";
+/// Question when the EDS checker reports findings.
+inline constexpr std::string_view kEdsNonCorretto = "<EDS NON CORRETTO>";
+/// Message when the EDS folder holds no EDS file.
+inline constexpr std::string_view kEdsNonTrovati = "<EDS NON TROVATI>";
+/// Options: the EDS folder label and the EDS page.
+inline constexpr std::string_view kEds = "<EDS>";
+/// Options: remove an EDS file.
+inline constexpr std::string_view kEliminaEds = "<ELIMINA EDS>";
+/// Message when the options cannot save the settings.
+inline constexpr std::string_view kError1 = "<ERROR 1>";
+/// Transfer status: a file was not sent.
+inline constexpr std::string_view kErroreComunicazione = "<ERRORE COMUNICAZIONE>";
+/// Caption of error message boxes.
+inline constexpr std::string_view kErrore = "<ERRORE>";
+/// File menus: exit; terminal I/O settings: cancel.
+inline constexpr std::string_view kExit = "<EXIT>";
+/// Message when a controller file cannot be created.
+inline constexpr std::string_view kFileNonAperto = "<FILE NON APERTO>";
+/// Message after the build.
+inline constexpr std::string_view kFileVariabiliCreato = "<FILE VARIABILI CREATO>";
+/// The File menus.
+inline constexpr std::string_view kFile = "<FILE>";
+/// Import an EDS file into the library.
+inline constexpr std::string_view kImportaEds = "<IMPORTA EDS>";
+/// Transfer window: the address group.
+inline constexpr std::string_view kIndirizzoIp = "<INDIRIZZO IP>";
+/// Caption of the terminal I/O settings for analogue terminals.
+inline constexpr std::string_view kIoAnalogici = "<IO ANALOGICI>";
+/// Caption of the terminal I/O settings for digital terminals.
+inline constexpr std::string_view kIoDigitali = "<IO DIGITALI>";
+/// Caption of the saved and built messages.
+inline constexpr std::string_view kKovaBusmason = "<KOVA BUSMASON>";
+/// Options: the language page and group.
+inline constexpr std::string_view kLanguage = "<LANGUAGE>";
+/// Network editor: caption of the parameter page.
+inline constexpr std::string_view kListaParametri = "<LISTA PARAMETRI>";
+/// Network editor: caption of the variable page.
+inline constexpr std::string_view kListaVariabili = "<LISTA VARIABILI>";
+/// Network editor: the node-guarding toggle bit check box.
+inline constexpr std::string_view kNgToggleBit = "<NG TOGGLE BIT>";
+/// Top entry of the node trees.
+inline constexpr std::string_view kNodi = "<NODI>";
+/// Node configuration: the variable name label.
+inline constexpr std::string_view kNomeVariabile = "<NOME VARIABILE>";
+/// Transfer status: not connected.
+inline constexpr std::string_view kNonConnesso = "<NON CONNESSO>";
+/// Message when a folder setting is missing.
+inline constexpr std::string_view kNotRootDir = "<NOT ROOT DIR>";
+/// Message when the coupler lacks an object a terminal needs.
+inline constexpr std::string_view kOggettoNonesiste = "<OGGETTO NONESISTE>";
+/// Tools menu item and caption of the options window.
+inline constexpr std::string_view kOpzioni = "<OPZIONI>";
+/// Network editor: arrange the nodes.
+inline constexpr std::string_view kOrdina = "<ORDINA>";
+/// Network editor: the network parameter group.
+inline constexpr std::string_view kParametriRete = "<PARAMETRI RETE>";
+/// Message when the coupler has no free PDO left.
+inline constexpr std::string_view kPdoTerminati = "<PDO TERMINATI>";
+/// Question when the new project already exists.
+inline constexpr std::string_view kProgettoEsiste = "<PROGETTO ESISTE>";
+/// Message after the save button.
+inline constexpr std::string_view kProgettoSalvato = "<PROGETTO SALVATO>";
+/// Transfer status: both files were sent.
+inline constexpr std::string_view kProgettoTrasferito = "<PROGETTO TRASFERITO>";
+/// Start window: the folder label.
+inline constexpr std::string_view kProjectFolder = "<PROJECT FOLDER>";
+/// Start window: the name label (asked with a TAB after it).
+inline constexpr std::string_view kProjectTitle = "<PROJECT TITLE>";
+/// Message after the language or the EDS folder was changed.
+inline constexpr std::string_view kRestart = "<RESTART>";
+/// Options: caption of the folders page.
+inline constexpr std::string_view kRootDir = "<ROOT DIR>";
+/// Save buttons and the save button hint.
+inline constexpr std::string_view kSalva = "<SALVA>";
+/// Network editor: the save command.
+inline constexpr std::string_view kSalvareProgetto = "<SALVARE PROGETTO>";
+/// Question when a changed project is closed.
+inline constexpr std::string_view kSalvareProgettoQuery = "<SALVARE PROGETTO?>";
+/// Network editor: the transfer command.
+inline constexpr std::string_view kScaricaFileConfigurazione = "<SCARICA FILE CONFIGURAZIONE>";
+/// Start window: the workspace button; caption of the folder chooser.
+inline constexpr std::string_view kSetWorkspace = "<SET WORKSPACE>";
+/// Transfer window: the connection-state group.
+inline constexpr std::string_view kStatoConnessione = "<STATO CONNESSIONE>";
+/// The Tools menus.
+inline constexpr std::string_view kStrumenti = "<STRUMENTI>";
+/// Network editor: the cycle time field.
+inline constexpr std::string_view kTempoCiclo = "<TEMPO CICLO>";
+/// Network editor: the guard time field.
+inline constexpr std::string_view kTempoGuardia = "<TEMPO GUARDIA>";
+/// Network editor: the life time field.
+inline constexpr std::string_view kTempoVita = "<TEMPO VITA>";
+/// Coupler configuration: caption of the terminal page.
+inline constexpr std::string_view kTerminal = "<TERMINAL>";
+/// Transfer status: sending the files.
+inline constexpr std::string_view kTrasferimentoProgetto = "<TRASFERIMENTO PROGETTO>";
+/// Help menu: open the tutorial.
+inline constexpr std::string_view kTutorial = "<TUTORIAL>";
+/// Message when a parameter value is missing.
+inline constexpr std::string_view kValoreNonConsentito = "<VALORE NON CONSENTITO>";
+/// Node configuration: the parameter value label.
+inline constexpr std::string_view kValoreParametro = "<VALORE PARAMETRO>";
+/// Start window: hint of the create/open button.
+inline constexpr std::string_view kZornerr = "<ZORNERR>";
+
+/// Every key the program looks up, as the table file holds it.
+inline constexpr std::string_view kKeys[] = {
+    kAbilitazioneSync,
+    kAddressPresentYet,
+    kAggiungiNodo,
+    kAggiungiPar,
+    kAggiungiVar,
+    kAiuto,
+    kApriProgetto,
+    kAttendere,
+    kAttenzione,
+    kBaudrate,
+    kCanaleCan,
+    kCancellaEds,
+    kCancellaNodo,
+    kCancella,
+    kCancellareEdsQuery,
+    kCancellareNodoQuery,
+    kCancellareTerm,
+    kConfiguraCan,
+    kConfiguraCoupler,
+    kConfigura,
+    kConnessioneEffettuta,
+    kConnessioneFallita,
+    kConnessioneInCorso,
+    kConnessione,
+    kCostruisciFileConfigurazione,
+    kCreateProject,
+    kDirectoryList,
+    kDirectoryProgetto,
+    kDirectoryTemplate,
+    kDirectory,
+    kDownloadCan,
+    kEdsNonCorretto,
+    kEdsNonTrovati,
+    kEds,
+    kEliminaEds,
+    kError1,
+    kErroreComunicazione,
+    kErrore,
+    kExit,
+    kFileNonAperto,
+    kFileVariabiliCreato,
+    kFile,
+    kImportaEds,
+    kIndirizzoIp,
+    kIoAnalogici,
+    kIoDigitali,
+    kKovaBusmason,
+    kLanguage,
+    kListaParametri,
+    kListaVariabili,
+    kNgToggleBit,
+    kNodi,
+    kNomeVariabile,
+    kNonConnesso,
+    kNotRootDir,
+    kOggettoNonesiste,
+    kOpzioni,
+    kOrdina,
+    kParametriRete,
+    kPdoTerminati,
+    kProgettoEsiste,
+    kProgettoSalvato,
+    kProgettoTrasferito,
+    kProjectFolder,
+    kProjectTitle,
+    kRestart,
+    kRootDir,
+    kSalva,
+    kSalvareProgetto,
+    kSalvareProgettoQuery,
+    kScaricaFileConfigurazione,
+    kSetWorkspace,
+    kStatoConnessione,
+    kStrumenti,
+    kTempoCiclo,
+    kTempoGuardia,
+    kTempoVita,
+    kTerminal,
+    kTrasferimentoProgetto,
+    kTutorial,
+    kValoreNonConsentito,
+    kValoreParametro,
+    kZornerr,
+};
+
+/// Requests with characters after the closing bracket, as the windows ask for them; each
+/// finds the entry of its key because a key matches every request it is a prefix of.
+inline constexpr std::string_view kAbilitazioneSyncRequest = "<ABILITAZIONE SYNC>>";
+inline constexpr std::string_view kProjectTitleRequest = "<PROJECT TITLE>\t";
+
+} // namespace busmason::translation
