@@ -11,12 +11,13 @@ namespace {
 
 std::vector<GeneratedFile> generate(const model::Network& net, const BusParameters& bus,
                                     std::string_view projectName) {
+    const std::vector<Variable> variables = collectVariables(net);
     std::vector<GeneratedFile> files;
     files.push_back(networkFile(net, bus));
-    files.push_back(ioMapDump(net));
-    files.push_back(ioMapFile(net));
-    files.push_back(globalVariableList(net, projectName));
-    files.push_back(exportFile(net));
+    files.push_back(ioMapDump(variables));
+    files.push_back(ioMapFile(net, variables));
+    files.push_back(globalVariableList(net, variables, projectName));
+    files.push_back(exportFile(net, variables));
     return files;
 }
 

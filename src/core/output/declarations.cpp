@@ -63,20 +63,21 @@ bool isChannelZero(const model::Network& net) {
 
 /// Calls f with the form of every declared variable: those of PDO-mapped entries whose PLC type
 /// has a form; the others are reported in file.
-template <typename F> void forEachDeclared(const model::Network& net, GeneratedFile& file, F f) {
-    forEachVariable(net, [&](const Variable& v) {
-        if (!v.entry.pdoMapped) {
-            return;
+template <typename F>
+void forEachDeclared(const std::vector<Variable>& variables, GeneratedFile& file, F f) {
+    for (const Variable& v : variables) {
+        if (!v.entry->pdoMapped) {
+            continue;
         }
-        if (const auto form = formOf(v.entry.varType)) {
+        if (const auto form = formOf(v.entry->varType)) {
             f(v, *form);
-            return;
+            continue;
         }
-        const std::string_view plc = model::plcTypeOf(v.entry.varType);
-        file.warning(where(v.owner, v.entry) + ": variable '" + v.name() + "' of PLC type '" +
-                     std::string(plc) + "' (" + std::to_string(model::bitsOf(v.entry.varType)) +
+        const std::string_view plc = model::plcTypeOf(v.entry->varType);
+        file.warning(where(*v.owner, *v.entry) + ": variable '" + v.name() + "' of PLC type '" +
+                     std::string(plc) + "' (" + std::to_string(model::bitsOf(v.entry->varType)) +
                      " bits) has no declaration form and is not declared");
-    });
+    }
 }
 
 std::string declaration(std::string_view prefix, const Variable& v, Form form,
@@ -97,12 +98,12 @@ std::string declaration(std::string_view prefix, const Variable& v, Form form,
 
 /// Byte number of a Bit variable in the global variable list: its sub-index minus 1.
 int bitByteNumber(const Variable& v, GeneratedFile& file) {
-    const auto sub = subIndexOf(v.owner, v.entry, file);
+    const auto sub = subIndexOf(*v.owner, *v.entry, file);
     if (!sub) {
         return 0;
     }
     if (*sub == 0) {
-        file.warning(where(v.owner, v.entry) + ": Bit variable '" + v.name() +
+        file.warning(where(*v.owner, *v.entry) + ": Bit variable '" + v.name() +
                      "' has no sub-index from 1 up to take its byte number from; declared "
                      "with byte number 0");
         return 0;
@@ -123,6 +124,11 @@ std::string globalVariableListName(std::string_view projectName) {
 }
 
 GeneratedFile globalVariableList(const model::Network& net, std::string_view projectName) {
+    return globalVariableList(net, collectVariables(net), projectName);
+}
+
+GeneratedFile globalVariableList(const model::Network& net, const std::vector<Variable>& variables,
+                                 std::string_view projectName) {
     GeneratedFile file;
     file.name = globalVariableListName(projectName);
     std::string& out = file.bytes;
@@ -130,7 +136,7 @@ GeneratedFile globalVariableList(const model::Network& net, std::string_view pro
     Counters counters;
     appendLine(out, "(* Global var file *)");
     appendLine(out, "VAR_GLOBAL");
-    forEachDeclared(net, file, [&](const Variable& v, Form form) {
+    forEachDeclared(variables, file, [&](const Variable& v, Form form) {
         int& counter = counters.of(form, v.isOutput());
         std::string number;
         if (form == Form::Bit) {
@@ -147,6 +153,10 @@ GeneratedFile globalVariableList(const model::Network& net, std::string_view pro
 }
 
 GeneratedFile exportFile(const model::Network& net) {
+    return exportFile(net, collectVariables(net));
+}
+
+GeneratedFile exportFile(const model::Network& net, const std::vector<Variable>& variables) {
     GeneratedFile file;
     file.name = std::string(kExportFileName);
     std::string& out = file.bytes;
@@ -159,10 +169,10 @@ GeneratedFile exportFile(const model::Network& net) {
           "(******************************)", "VAR_GLOBAL", "{G: CANOpen}", "", ""}) {
         appendLine(out, line);
     }
-    forEachDeclared(net, file, [&](const Variable& v, Form form) {
+    forEachDeclared(variables, file, [&](const Variable& v, Form form) {
         const char digit = v.isOutput() ? row(form).exportOutput : row(form).exportInput;
         if (digit == 0) {
-            file.warning(where(v.owner, v.entry) + ": Dword variable '" + v.name() +
+            file.warning(where(*v.owner, *v.entry) + ": Dword variable '" + v.name() +
                          "' has no area in " + file.name + " and is not exported");
             return;
         }

@@ -2,9 +2,11 @@
 
 #include "core/model/network.h"
 #include "core/output/generated_file.h"
+#include "core/output/variables.h"
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace busmason::output {
 
@@ -21,11 +23,15 @@ std::string globalVariableListName(std::string_view projectName);
 /// Variables whose PLC type is not Bit, Byte, Word or Dword are left out and reported; a Bit
 /// variable without a sub-index from 1 up takes byte number 0 and is reported.
 GeneratedFile globalVariableList(const model::Network& net, std::string_view projectName);
+/// The same over variables already collected from net.
+GeneratedFile globalVariableList(const model::Network& net, const std::vector<Variable>& variables,
+                                 std::string_view projectName);
 
 /// "var.exp": the Bit, Byte and Word variables of PDO-mapped entries in the areas 100 to 105
 /// (channel "0") or 200 to 205, prefixed "ch0_" or "ch1_", then the status variables of the
 /// network and of each node. Dword variables, which the file has no area for, and variables
 /// without a declaration form are left out and reported.
 GeneratedFile exportFile(const model::Network& net);
+GeneratedFile exportFile(const model::Network& net, const std::vector<Variable>& variables);
 
 } // namespace busmason::output

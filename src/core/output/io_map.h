@@ -2,10 +2,12 @@
 
 #include "core/model/network.h"
 #include "core/output/generated_file.h"
+#include "core/output/variables.h"
 
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace busmason::output {
 
@@ -25,8 +27,11 @@ std::string ioMapFileName(std::string_view channel);
 /// bit offset or object index and sub-index. A name longer than 35 bytes is cut (never inside
 /// a UTF-8 character) and reported.
 GeneratedFile ioMapFile(const model::Network& net);
+/// The same over variables already collected from net.
+GeneratedFile ioMapFile(const model::Network& net, const std::vector<Variable>& variables);
 
 /// "ASCIIcmg.txt": one block of lines per variable, in the I/O map's order, CR LF line ends.
 GeneratedFile ioMapDump(const model::Network& net);
+GeneratedFile ioMapDump(const std::vector<Variable>& variables);
 
 } // namespace busmason::output

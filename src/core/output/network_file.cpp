@@ -10,6 +10,9 @@ namespace busmason::output {
 
 namespace {
 
+constexpr std::size_t kHeaderSize = 8;
+constexpr std::size_t kNodeRecordSize = 16;
+constexpr std::size_t kWriteEntrySize = 8;
 constexpr std::uint16_t kSyncOffFlag = 0x8000;
 constexpr std::uint16_t kToggleOffFlag = 0x4000;
 /// The cycle time shares its word with the two flags, so it stays below 0x4000.
@@ -134,6 +137,11 @@ GeneratedFile networkFile(const model::Network& net, const BusParameters& bus) {
     GeneratedFile file;
     file.name = networkFileName(net.parameters.channel);
     std::string& out = file.bytes;
+    std::size_t size = kHeaderSize;
+    net.forEachNode([&](const model::node& n) {
+        size += kNodeRecordSize + kWriteEntrySize * n.sdoRecords.size();
+    });
+    out.reserve(size);
     appendLittleEndian(out, bus.cycleWord, 2);
     appendLittleEndian(out, bus.bitRate, 2);
     appendLittleEndian(out, bus.channel, 1);

@@ -2,14 +2,16 @@
 
 namespace busmason::output {
 
-void forEachVariable(const model::Network& net, const std::function<void(const Variable&)>& f) {
+std::vector<Variable> collectVariables(const model::Network& net) {
+    std::vector<Variable> out;
     net.forEachNode([&](const model::node& n) {
         for (const model::object_dict& e : n.objects) {
             for (int i = 0; i < e.varCount; ++i) {
-                f(Variable{n, e, i});
+                out.push_back(Variable{&n, &e, i});
             }
         }
     });
+    return out;
 }
 
 } // namespace busmason::output
