@@ -52,9 +52,11 @@ BuildReport build(const model::Network& net, const std::filesystem::path& projec
                   std::string_view projectName) {
     BuildReport report;
     std::error_code ec;
-    const std::filesystem::path folder = std::filesystem::absolute(projectFolder, ec);
+    // An empty folder would mean the current folder, which the build never writes into.
+    const std::filesystem::path folder =
+        projectFolder.empty() ? projectFolder : std::filesystem::absolute(projectFolder, ec);
     const std::string folderText = util::displayPath(projectFolder);
-    if (ec || !std::filesystem::is_directory(folder, ec)) {
+    if (folder.empty() || ec || !std::filesystem::is_directory(folder, ec)) {
         report.errors.push_back(buildError(folderText, "the project folder does not exist"));
         return report;
     }

@@ -24,12 +24,13 @@ struct BuildReport {
 
 /// Every controller file of the network, built in memory in the order they are written: the
 /// network configuration file, the I/O map dump, the I/O map file, the global variable list and
-/// the export file. Problems of the network parameters are not checked here (see
-/// checkBusParameters); the header then holds the parameters given.
+/// the export file. The header takes the parameters as checkBusParameters converts them; a
+/// field that does not fit is 0 there, and only checkBusParameters reports it.
 std::vector<GeneratedFile> generateControllerFiles(const model::Network& net,
                                                    std::string_view projectName);
 
-/// Builds every controller file of the network into projectFolder, which must exist.
+/// Builds every controller file of the network into projectFolder, which must be an existing
+/// folder (an empty path is refused, never taken as the current folder).
 ///
 /// Everything is checked before anything is written: parameters that do not fit their fields,
 /// an unusable project name, a text that is not an integer, ... each give an error, and then no

@@ -195,12 +195,20 @@ TEST(Build, FileThatCannotBeWrittenIsAFailureAndTheOthersAreWritten) {
 
 TEST(Build, MissingProjectFolderIsAnError) {
     test::TempDir dir;
+    test::writeBytes(dir / "file", "x");
     model::Network net;
-    const BuildReport report = build(net, dir / "absent", "plant");
-    EXPECT_FALSE(report.succeeded());
-    ASSERT_EQ(report.errors.size(), 1u);
-    EXPECT_EQ(report.errors[0].message, "the project folder does not exist");
+    // An empty path is not taken as the current folder.
+    for (const std::filesystem::path& folder :
+         {dir / "absent", dir / "file", std::filesystem::path()}) {
+        SCOPED_TRACE(folder);
+        const BuildReport report = build(net, folder, "plant");
+        EXPECT_FALSE(report.succeeded());
+        EXPECT_TRUE(report.written.empty());
+        ASSERT_EQ(report.errors.size(), 1u);
+        EXPECT_EQ(report.errors[0].message, "the project folder does not exist");
+    }
     EXPECT_FALSE(std::filesystem::exists(dir / "absent"));
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::current_path() / "plant.gvl"));
 }
 
 } // namespace
