@@ -211,8 +211,9 @@ namespace {
 std::vector<std::size_t> parameterValuePositions(const node& n, const object_dict& e) {
     std::vector<std::size_t> positions;
     for (std::size_t i = 0; i < n.sdoRecords.size(); ++i) {
-        const object_dict& t = n.entry(n.sdoRecords[i].target);
-        if (t.index == e.index && t.subindex == e.subindex) {
+        const EntryId target = n.sdoRecords[i].target;
+        if (target < n.objects.size() && n.entry(target).index == e.index &&
+            n.entry(target).subindex == e.subindex) {
             positions.push_back(i);
         }
     }

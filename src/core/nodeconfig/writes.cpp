@@ -16,8 +16,12 @@ std::vector<ParameterListRow> parameterListRows(const node& n) {
     std::vector<ParameterListRow> rows;
     rows.reserve(n.sdoRecords.size());
     for (const model::record& r : n.sdoRecords) {
-        const object_dict& target = n.entry(r.target);
-        rows.push_back({target.ParameterName, treeText(target), r.data});
+        if (r.target < n.objects.size()) {
+            const object_dict& target = n.entry(r.target);
+            rows.push_back({target.ParameterName, treeText(target), r.data});
+        } else {
+            rows.push_back({{}, {}, r.data});
+        }
     }
     return rows;
 }

@@ -17,17 +17,10 @@ namespace {
 using model::EntryId;
 using model::kNoEntry;
 using testing::entryOf;
+using testing::expectRefused;
 using testing::ioDevice;
 using testing::snapshot;
-
-/// The start-up writes as "object=data" texts, in order.
-std::vector<std::string> writes(const model::node& n) {
-    std::vector<std::string> out;
-    for (const ParameterListRow& r : parameterListRows(n)) {
-        out.push_back(r.object + "=" + r.value);
-    }
-    return out;
-}
+using testing::writes;
 
 TEST(ObjectTree, SubEntriesHangBelowTheirMainEntry) {
     const auto n = ioDevice();
@@ -184,14 +177,8 @@ TEST(AddParameterValue, RefusalsChangeNothing) {
         SCOPED_TRACE(std::string(c.entry) + " " + c.boxes.value + "," + c.boxes.subIndex + "," +
                      c.boxes.dim + " " + c.name);
         auto n = ioDevice();
-        const std::string before = snapshot(*n);
-        try {
-            addParameterValue(*n, entryOf(*n, c.entry), c.boxes, c.name);
-            ADD_FAILURE() << "not refused";
-        } catch (const RefusedError& e) {
-            EXPECT_EQ(e.key(), c.key);
-        }
-        EXPECT_EQ(snapshot(*n), before);
+        expectRefused(*n, c.key,
+                      [&] { addParameterValue(*n, entryOf(*n, c.entry), c.boxes, c.name); });
     }
 }
 
@@ -318,14 +305,7 @@ TEST(SetVariableName, RefusalsChangeNothing) {
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.entry) + " " + c.name);
         auto n = ioDevice();
-        const std::string before = snapshot(*n);
-        try {
-            setVariableName(*n, entryOf(*n, c.entry), c.name);
-            ADD_FAILURE() << "not refused";
-        } catch (const RefusedError& e) {
-            EXPECT_EQ(e.key(), c.key);
-        }
-        EXPECT_EQ(snapshot(*n), before);
+        expectRefused(*n, c.key, [&] { setVariableName(*n, entryOf(*n, c.entry), c.name); });
     }
 }
 

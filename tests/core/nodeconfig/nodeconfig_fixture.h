@@ -3,6 +3,8 @@
 #include "core/eds/eds_parser.h"
 #include "core/model/node.h"
 #include "core/nodeconfig/node_config.h"
+#include "core/nodeconfig/refusal.h"
+#include "core/nodeconfig/writes.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +12,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace busmason::nodeconfig::testing {
 
@@ -55,6 +58,28 @@ inline std::string snapshot(const model::node& n) {
                " configured=" + std::to_string(e.configured) + "\n";
     }
     return out;
+}
+
+/// The start-up writes as "object=data" texts, in order.
+inline std::vector<std::string> writes(const model::node& n) {
+    std::vector<std::string> out;
+    for (const ParameterListRow& r : parameterListRows(n)) {
+        out.push_back(r.object + "=" + r.value);
+    }
+    return out;
+}
+
+/// Runs action, which must be refused with key and leave the node as it was.
+template <class Action>
+void expectRefused(const model::node& n, std::string_view key, Action action) {
+    const std::string before = snapshot(n);
+    try {
+        action();
+        ADD_FAILURE() << "not refused";
+    } catch (const RefusedError& e) {
+        EXPECT_EQ(e.key(), key) << e.what();
+    }
+    EXPECT_EQ(snapshot(n), before);
 }
 
 } // namespace busmason::nodeconfig::testing
