@@ -3,6 +3,7 @@
 #include "core/model/data_types.h"
 #include "core/model/lookup.h"
 #include "core/model/numbers.h"
+#include "core/nodeconfig/refusal.h"
 #include "core/nodeconfig/variable_name.h"
 #include "core/nodeconfig/writes.h"
 #include "core/util/text.h"
@@ -269,6 +270,14 @@ MapOutcome typeRowName(node& n, PdoRow& row, std::string_view text) {
     const MapOutcome outcome = mapGridRow(n, typed);
     row = std::move(typed);
     return outcome;
+}
+
+MapOutcome nameOnPdoPage(node& n, EntryId id, std::string_view text) {
+    if (!isOnPdoPage(n.objects.at(id))) {
+        throw RefusedError({}, model::describeEntry(n.entry(id)) + " is not on the PDO page");
+    }
+    PdoRow row = pdoRowOf(n, id);
+    return typeRowName(n, row, text);
 }
 
 } // namespace busmason::nodeconfig

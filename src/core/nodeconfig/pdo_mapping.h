@@ -70,6 +70,10 @@ MapOutcome mapGridRow(model::node& n, PdoRow& row);
 /// kValueNotAllowed and changes nothing, the row included.
 MapOutcome typeRowName(model::node& n, PdoRow& row, std::string_view text);
 
+/// The name typed into the row of an entry, the row built afresh: typeRowName on it. Refused
+/// (RefusedError without key) for an entry that is not on the PDO page.
+MapOutcome nameOnPdoPage(model::node& n, model::EntryId id, std::string_view text);
+
 /// Takes an entry out of its PDO: no variable, no PDO; when it was the last entry of a PDO
 /// numbered 5 or more, the PDO's COB-ID write is removed.
 void unmapEntry(model::node& n, model::EntryId id);

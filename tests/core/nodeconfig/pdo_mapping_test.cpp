@@ -20,10 +20,9 @@ using testing::snapshot;
 using testing::writes;
 using W = std::vector<std::string>;
 
-/// Types name into the PDO page row of an entry, as the name editor does.
+/// Types name into the PDO page row of an entry.
 MapOutcome type(model::node& n, const char* entry, std::string_view name) {
-    PdoRow row = pdoRowOf(n, entryOf(n, entry));
-    return typeRowName(n, row, name);
+    return nameOnPdoPage(n, entryOf(n, entry), name);
 }
 
 /// A variable as the project file gives it back: placement fields, no communication counts.
@@ -269,6 +268,14 @@ TEST(MapGridRow, InvalidNamesAreRefusedWhileTyping) {
         expectRefused(*n, kValueNotAllowed, [&] { typeRowName(*n, row, name); });
         EXPECT_EQ(row.name, rowBefore.name);
         EXPECT_EQ(row.pdo, rowBefore.pdo);
+    }
+}
+
+TEST(NameOnPdoPage, RefusesEntriesThatAreNotOnThePage) {
+    auto n = ioDevice();
+    for (const char* entry : {"2000", "1017", "6200.0"}) {
+        SCOPED_TRACE(entry);
+        expectRefused(*n, "", [&] { type(*n, entry, "x"); });
     }
 }
 
