@@ -158,11 +158,10 @@ PdoUsage pdoUsage(const node& n, PdoDirection direction, int pdo) {
     return usage;
 }
 
-void settlePdo(node& n, PdoDirection direction, int pdo) {
-    if (!inConfiguredRange(pdo)) {
-        return;
-    }
-    const PdoUsage usage = pdoUsage(n, direction, pdo);
+namespace {
+
+/// Keeps the count of a PDO on its communication entry, which carries no variable of its own.
+void storeCount(node& n, const PdoUsage& usage) {
     if (usage.communication == kNoEntry) {
         return;
     }
@@ -170,6 +169,18 @@ void settlePdo(node& n, PdoDirection direction, int pdo) {
     comm.pdoNumber = usage.mappedCount;
     if (usage.mappedCount > 0) {
         comm.pdoKind = 0;
+    }
+}
+
+} // namespace
+
+void settlePdo(node& n, PdoDirection direction, int pdo) {
+    if (!inConfiguredRange(pdo)) {
+        return;
+    }
+    const PdoUsage usage = pdoUsage(n, direction, pdo);
+    storeCount(n, usage);
+    if (usage.mappedCount > 0) {
         return;
     }
     for (auto it = usage.cobIdWrites.rbegin(); it != usage.cobIdWrites.rend(); ++it) {
@@ -182,13 +193,7 @@ std::vector<PdoUsage> derivePdoUsage(node& n) {
     for (const PdoDirection direction : {PdoDirection::Receive, PdoDirection::Transmit}) {
         for (int pdo = kFirstConfiguredPdo; pdo <= kLastPdo; ++pdo) {
             PdoUsage usage = pdoUsage(n, direction, pdo);
-            if (usage.communication != kNoEntry) {
-                object_dict& comm = n.entry(usage.communication);
-                comm.pdoNumber = usage.mappedCount;
-                if (usage.mappedCount > 0) {
-                    comm.pdoKind = 0;
-                }
-            }
+            storeCount(n, usage);
             if (usage.mappedCount > 0 || !usage.cobIdWrites.empty()) {
                 used.push_back(std::move(usage));
             }
