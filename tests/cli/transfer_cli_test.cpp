@@ -74,32 +74,40 @@ TEST_F(TransferCliTest, PrintsEachStatusAndSucceedsWhenBothFilesArrived) {
 }
 
 TEST_F(TransferCliTest, FailsWhenTheTransferDoesNot) {
+    // The failure is the last status printed.
+    auto lastLine = [](std::string out) {
+        if (!out.empty() && out.back() == '\n') {
+            out.pop_back();
+        }
+        return out.substr(out.rfind('\n') + 1);
+    };
     {
         SCOPED_TRACE("connection refused");
         test::ClosedPort closed;
         const auto run = runCli(dir, args(closed.port()));
         EXPECT_EQ(run.exitCode, 1);
-        EXPECT_NE(run.out.find("connection failed <CONNESSIONE FALLITA>: "), std::string::npos)
+        EXPECT_TRUE(lastLine(run.out).starts_with("connection failed <CONNESSIONE FALLITA>: "))
             << run.out;
     }
+    fs::remove_all(served / "local");
+    FtpServer server(served);
     {
         SCOPED_TRACE("remote folder missing");
-        fs::remove_all(served / "local");
-        FtpServer server(served);
         const auto run = runCli(dir, args(server.port()));
         EXPECT_EQ(run.exitCode, 1);
-        EXPECT_NE(run.out.find("communication error <ERRORE COMUNICAZIONE>: "), std::string::npos)
+        EXPECT_TRUE(lastLine(run.out).starts_with("communication error <ERRORE COMUNICAZIONE>: "))
             << run.out;
+        EXPECT_TRUE(server.waitFor(1, "disconnect")) << server.logText();
     }
     {
         SCOPED_TRACE("file missing");
+        const auto before = server.log().size();
         fs::remove(project / "network0.cmg");
-        FtpServer server(served);
         const auto run = runCli(dir, args(server.port()));
         EXPECT_EQ(run.exitCode, 1);
         EXPECT_EQ(run.out, "");
         EXPECT_NE(run.err.find((project / "network0.cmg").string()), std::string::npos) << run.err;
-        EXPECT_TRUE(server.log().empty()) << server.logText();
+        EXPECT_EQ(server.log().size(), before) << server.logText();
     }
 }
 

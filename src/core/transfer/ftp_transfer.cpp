@@ -196,8 +196,9 @@ public:
         curl_easy_setopt(m_curl, CURLOPT_FTP_CREATE_MISSING_DIRS, 0L);
         curl_easy_setopt(m_curl, CURLOPT_TRANSFERTEXT, 0L);
         curl_easy_setopt(m_curl, CURLOPT_APPEND, 0L);
+        // 0 would mean curl's own default of five minutes.
         curl_easy_setopt(m_curl, CURLOPT_CONNECTTIMEOUT_MS,
-                         static_cast<long>(request.timeouts.connect.count()));
+                         std::max<long>(1, static_cast<long>(request.timeouts.connect.count())));
         curl_easy_setopt(m_curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, responseSeconds);
         // An upload that moves no byte for as long as a reply may take has stalled.
         curl_easy_setopt(m_curl, CURLOPT_LOW_SPEED_LIMIT, 1L);

@@ -78,7 +78,7 @@ struct TransferEvent {
 
 /// How long a transfer waits for the controller before it gives up.
 struct TransferTimeouts {
-    /// TCP connection, greeting and login together.
+    /// TCP connection, greeting and login together; at least 1 ms.
     std::chrono::milliseconds connect{5000};
     /// Each server reply after the login, and any stall of an upload; whole seconds, at least 1.
     std::chrono::seconds response{10};

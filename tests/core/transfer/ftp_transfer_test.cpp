@@ -160,18 +160,25 @@ TEST_F(FtpTransferTest, SendsTheChannelsFilesInOrderReplacingOlderOnes) {
         int channel;
         const char* iomap;
         const char* network;
-    } cases[] = {{0, "iomap0.cmg", "network0.cmg"},
-                 {1, "iomap1.cmg", "network1.cmg"},
-                 {7, "iomap1.cmg", "network1.cmg"}};
+        std::size_t iomapSize;
+    } cases[] = {{0, "iomap0.cmg", "network0.cmg", 150000},
+                 {1, "iomap1.cmg", "network1.cmg", 150000},
+                 {7, "iomap1.cmg", "network1.cmg", 150000},
+                 // A network without variables has an empty I/O map.
+                 {0, "iomap0.cmg", "network0.cmg", 0}};
+    const auto sysconfig = servedRoot("served") / "local/etc/sysconfig";
+    FtpServer server(dir / "served");
+    std::size_t logSeen = 0;
+    int connection = 0;
     for (const auto& c : cases) {
-        SCOPED_TRACE("channel " + std::to_string(c.channel));
-        const auto root = servedRoot("served" + std::to_string(c.channel));
-        const auto sysconfig = root / "local/etc/sysconfig";
+        SCOPED_TRACE("channel " + std::to_string(c.channel) + ", I/O map of " +
+                     std::to_string(c.iomapSize) + " bytes");
+        test::writeBytes(project / c.iomap,
+                         fileContent(c.iomap, c.iomapSize).substr(0, c.iomapSize));
         for (const auto* name : allFiles) {
             // Older and longer than the new files, so a kept tail would show.
             test::writeBytes(sysconfig / name, "old " + fileContent(name, 200000));
         }
-        FtpServer server(root);
         FtpTransfer transfer(recorder.observer());
         const auto id = transfer.start(request(server.port(), c.channel));
         ASSERT_TRUE(recorder.waitForFinal(id));
@@ -190,20 +197,25 @@ TEST_F(FtpTransferTest, SendsTheChannelsFilesInOrderReplacingOlderOnes) {
                     << name << " was touched";
             }
         }
-        const auto log = server.log();
+
+        // What the server saw of this transfer: one connection carries the whole sequence.
+        ++connection;
+        ASSERT_TRUE(server.waitFor(connection, "disconnect")) << server.logText();
+        auto log = server.log();
+        log.erase(log.begin(), log.begin() + static_cast<std::ptrdiff_t>(logSeen));
+        logSeen += log.size();
+        for (const auto& line : log) {
+            EXPECT_EQ(line.connection, connection) << line.what << " " << line.argument;
+        }
         const std::vector<std::string> expected = {
             "CWD /local/etc/sysconfig", std::string("STOR ") + c.iomap,
             std::string("received /local/etc/sysconfig/") + c.iomap,
             std::string("STOR ") + c.network,
             std::string("received /local/etc/sysconfig/") + c.network};
         EXPECT_EQ(fileSteps(log), expected) << server.logText();
+        EXPECT_TRUE(logHas(log, "cmd", "USER root"));
         EXPECT_TRUE(logHas(log, "cmd", "TYPE I"));
         EXPECT_FALSE(logHas(log, "cmd", "TYPE A"));
-        EXPECT_TRUE(logHas(log, "cmd", "USER root"));
-        // One connection carries the whole sequence.
-        for (const auto& line : log) {
-            EXPECT_EQ(line.connection, 1) << line.what << " " << line.argument;
-        }
         expectLoopbackOnly(log);
     }
 }
