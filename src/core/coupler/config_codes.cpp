@@ -1,17 +1,38 @@
 #include "core/coupler/config_codes.h"
 
+#include "core/coupler/terminal_row.h"
 #include "core/model/numbers.h"
 #include "core/util/text.h"
+
+#include <algorithm>
 
 namespace busmason::coupler {
 
 namespace {
 
-/// Analogue input and output terminals.
-constexpr int kAnalogueInputs = 4;
-constexpr int kAnalogueOutputs = 5;
-/// Codes 0 to 2 are offered on outputs, all eight on inputs.
-constexpr std::size_t kOutputCodes = 3;
+/// Length of the run of codes from 0 on that the table offers for inputs or for outputs.
+constexpr std::size_t offeredRun(bool ConfigCode::*offered) {
+    std::size_t n = 0;
+    while (n < kConfigCodes.size() && kConfigCodes[n].*offered) {
+        ++n;
+    }
+    return n;
+}
+
+constexpr std::size_t kInputCodes = offeredRun(&ConfigCode::inputs);
+constexpr std::size_t kOutputCodes = offeredRun(&ConfigCode::outputs);
+
+/// The selectors list the offered codes from 0 on without gaps.
+constexpr bool offeredWithoutGaps(bool ConfigCode::*offered, std::size_t run) {
+    for (std::size_t i = run; i < kConfigCodes.size(); ++i) {
+        if (kConfigCodes[i].*offered) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(offeredWithoutGaps(&ConfigCode::inputs, kInputCodes));
+static_assert(offeredWithoutGaps(&ConfigCode::outputs, kOutputCodes));
 
 } // namespace
 
@@ -40,7 +61,7 @@ std::span<const ConfigCode> offeredCodes(const model::terminal& t, int channel) 
     }
     switch (t.ID) {
     case kAnalogueInputs:
-        return kConfigCodes;
+        return std::span<const ConfigCode>(kConfigCodes).first(kInputCodes);
     case kAnalogueOutputs:
         return std::span<const ConfigCode>(kConfigCodes).first(kOutputCodes);
     default:

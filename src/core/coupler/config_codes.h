@@ -3,6 +3,7 @@
 #include "core/model/coupler_info.h"
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string_view>

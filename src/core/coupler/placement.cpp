@@ -102,75 +102,53 @@ bool hasWriteTo(const model::node& n, EntryId target) {
                        [&](const model::record& r) { return r.target == target; });
 }
 
-/// The first row whose free bits of the alternative are at least bits, or -1.
-int firstFreeRow(const PdoLayout& layout, int nodeconfig::PdoSlot::*freeBits, int bits) {
-    for (int row = 0; row < nodeconfig::kPdoLayoutRows; ++row) {
-        if (layout[row].*freeBits >= bits) {
-            return row;
-        }
-    }
-    return -1;
-}
+/// The digital or the analogue alternative of the layout's slots.
+struct Alternative {
+    bool digital;
+    int nodeconfig::PdoSlot::*freeBits;
+    unsigned nodeconfig::PdoSlot::*index;
+    int nodeconfig::PdoSlot::*sub;
+    /// Width of the slot in bits, and the varType of its variables.
+    int width;
+    int varType;
+};
 
-Allocation placeDigital(model::node& n, Side side, IoDirection d, const model::io_mod& channel) {
+constexpr Alternative kDigital{true,
+                               &nodeconfig::PdoSlot::digitalBits,
+                               &nodeconfig::PdoSlot::digitalIndex,
+                               &nodeconfig::PdoSlot::digitalSub,
+                               kGroupBits,
+                               kBitType};
+constexpr Alternative kAnalogue{false,
+                                &nodeconfig::PdoSlot::analogBits,
+                                &nodeconfig::PdoSlot::analogIndex,
+                                &nodeconfig::PdoSlot::analogSub,
+                                kAnalogueBits,
+                                kWordType};
+
+Allocation place(model::node& n, Side side, IoDirection d, const model::io_mod& channel,
+                 const Alternative& alt) {
     Allocation a{PlaceResult::Placed, d};
-    const int row = firstFreeRow(side.free, &nodeconfig::PdoSlot::digitalBits, channel.bitnumb);
-    if (row < 0) {
+    int row = 0;
+    while (row < nodeconfig::kPdoLayoutRows && side.free[row].*alt.freeBits < channel.bitnumb) {
+        ++row;
+    }
+    if (row == nodeconfig::kPdoLayoutRows) {
         a.result = PlaceResult::OutOfPdos;
         return a;
     }
     nodeconfig::PdoSlot& slot = side.free[row];
-    const EntryId id = model::findEntryIdByNumber(n, slot.digitalIndex, slot.digitalSub);
+    const EntryId id = model::findEntryIdByNumber(n, slot.*alt.index, slot.*alt.sub);
     if (id == kNoEntry) {
-        a = {PlaceResult::ObjectMissing, d, slot.digitalIndex, slot.digitalSub};
-        return a;
-    }
-    object_dict& e = n.entry(id);
-    const auto k = static_cast<std::size_t>(e.varCount);
-    // The name first: beyond 32 variables it throws before anything changed.
-    e.setVarName(k, channel.Vname);
-    e.setShift(k, kGroupBits - slot.digitalBits);
-    if (slot.pdo != side.pdo) {
-        side.pdo = slot.pdo;
-        side.position = 1;
-        if (slot.pdo >= kFirstConfiguredPdo) {
-            a.result = PlaceResult::NewPdo;
-        }
-    }
-    e.pdoNumber = slot.pdo;
-    slot.digitalBits -= channel.bitnumb;
-    if (slot.digitalBits == 0) {
-        slot.analogBits = 0;
-    }
-    e.pdoKind = d == IoDirection::Input ? kTransmitKind : kReceiveKind;
-    e.varType = kBitType;
-    e.varCount = static_cast<int>(k) + 1;
-    e.object = (side.position - 1) / kGroupBits + 1;
-    ++side.position;
-    e.pdoMapped = true;
-    e.configured = true;
-    return a;
-}
-
-Allocation placeAnalogue(model::node& n, Side side, IoDirection d, const model::io_mod& channel) {
-    Allocation a{PlaceResult::Placed, d};
-    const int row = firstFreeRow(side.free, &nodeconfig::PdoSlot::analogBits, channel.bitnumb);
-    if (row < 0) {
-        a.result = PlaceResult::OutOfPdos;
-        return a;
-    }
-    nodeconfig::PdoSlot& slot = side.free[row];
-    const EntryId id = model::findEntryIdByNumber(n, slot.analogIndex, slot.analogSub);
-    if (id == kNoEntry) {
-        a = {PlaceResult::ObjectMissing, d, slot.analogIndex, slot.analogSub};
-        return a;
+        return {PlaceResult::ObjectMissing, d, slot.*alt.index, slot.*alt.sub};
     }
     object_dict& e = n.entry(id);
     const bool newPdo = slot.pdo != side.pdo;
-    // A new PDO starts the entry's variables afresh.
-    const auto k = newPdo ? std::size_t{0} : static_cast<std::size_t>(e.varCount);
+    // An analogue channel opening a PDO starts its entry's variables afresh.
+    const auto k = newPdo && !alt.digital ? std::size_t{0} : static_cast<std::size_t>(e.varCount);
+    // The name first: beyond 32 variables it throws before anything changed.
     e.setVarName(k, channel.Vname);
-    e.setShift(k, kAnalogueBits - slot.analogBits);
+    e.setShift(k, alt.width - slot.*alt.freeBits);
     if (newPdo) {
         side.pdo = slot.pdo;
         side.position = 1;
@@ -179,8 +157,11 @@ Allocation placeAnalogue(model::node& n, Side side, IoDirection d, const model::
         }
     }
     e.pdoNumber = slot.pdo;
-    slot.analogBits -= channel.bitnumb;
-    if (slot.pdo >= kFirstConfiguredPdo) {
+    slot.*alt.freeBits -= channel.bitnumb;
+    if (alt.digital && slot.digitalBits == 0) {
+        // A full group leaves no room for an analogue channel in its slot.
+        slot.analogBits = 0;
+    } else if (!alt.digital && slot.pdo >= kFirstConfiguredPdo) {
         // From PDO 5 on an analogue channel takes the digital groups of its slot and the one
         // before.
         slot.digitalBits = 0;
@@ -189,9 +170,10 @@ Allocation placeAnalogue(model::node& n, Side side, IoDirection d, const model::
         }
     }
     e.pdoKind = d == IoDirection::Input ? kTransmitKind : kReceiveKind;
-    e.varType = kWordType;
+    e.varType = alt.varType;
     e.varCount = static_cast<int>(k) + 1;
-    e.object = side.position;
+    // Digital variables count in groups of eight, analogue ones one by one.
+    e.object = alt.digital ? (side.position - 1) / kGroupBits + 1 : side.position;
     ++side.position;
     e.pdoMapped = true;
     e.configured = true;
@@ -227,9 +209,9 @@ Allocation allocateChannel(model::node& coupler, PlacementState& state,
     const IoDirection d = channel.dir == 1 ? IoDirection::Output : IoDirection::Input;
     switch (kindOf(channel, t)) {
     case ChannelKind::Digital:
-        return placeDigital(coupler, sideOf(state, d), d, channel);
+        return place(coupler, sideOf(state, d), d, channel, kDigital);
     case ChannelKind::Analogue:
-        return placeAnalogue(coupler, sideOf(state, d), d, channel);
+        return place(coupler, sideOf(state, d), d, channel, kAnalogue);
     case ChannelKind::None:
         break;
     }

@@ -39,7 +39,7 @@ enum class PlaceResult {
     NewPdo,        ///< placed, and it opened a PDO numbered 5 or more that needs its COB-ID
     OutOfPdos,     ///< no free slot is left in the layout
     ObjectMissing, ///< the slot's object is not in the coupler's object dictionary
-    Skipped,       ///< the channel's direction does not fit its terminal type; not placed
+    Skipped,       ///< direction or width does not fit the terminal type; the channel takes no slot
 };
 
 /// One channel's placement: the result and, for ObjectMissing, the object that was wanted.
@@ -65,8 +65,10 @@ void resetPlacement(model::node& coupler, PlacementState& state);
 Allocation allocateChannel(model::node& coupler, PlacementState& state,
                            const model::io_mod& channel, const model::terminal& t);
 
-/// After a NewPdo result: the COB-ID write of the current PDO of direction, appended once per
-/// PDO (a PDO the placement returns to already has its write). A missing communication entry
+/// After a NewPdo result: the COB-ID write of the current PDO of direction ("0x01A2" on 0x1804:01
+/// for transmit PDO 5 of node 2), made once per PDO: a PDO the placement returns to, or one whose
+/// write the node already holds, gets none. The COB-ID text ("01A2") is appended to the
+/// communication entry's values, replacing the oldest at 10. A missing communication entry
 /// gives no write. Throws model::LimitError when the node already holds 100 writes.
 void addCobIdWrite(model::node& coupler, PlacementState& state, IoDirection direction);
 
@@ -81,7 +83,8 @@ struct PlacementFailure {
     std::string object;
 };
 
-/// A readable account of a failure: "TE-1 channel 0A: object 0x6000:09 is missing".
+/// A readable account of a failure: "TE-1 channel 10: object 0x6000:09 is missing in the
+/// coupler".
 std::string describeFailure(const PlacementFailure& failure);
 
 /// Places every channel of terminal t, at position in the row, in order, adding the COB-ID write

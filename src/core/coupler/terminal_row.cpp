@@ -3,6 +3,8 @@
 #include "core/coupler/config_codes.h"
 #include "core/util/text.h"
 
+#include <algorithm>
+
 namespace busmason::coupler {
 
 namespace {

@@ -261,6 +261,33 @@ TEST(CouplerPlacement, DeleteRenumbersRenamesAndDropsTheCobIdWrites) {
     EXPECT_EQ(writesOf(n).back(), (std::pair<std::string, std::string>{"0x1804:01", "0x01A2"}));
 }
 
+TEST(CouplerPlacement, ChannelsThatDoNotFitTheirTerminalTypeTakeNoSlot) {
+    model::Network network = test::couplerNetwork(test::kFullCoupler, kAddress);
+    model::node& n = couplerAt(network);
+    // Channels as a hand-edited coupler module file may hold them.
+    const struct {
+        int id;
+        int dir;
+        int bitnumb;
+    } cases[] = {
+        {1, 1, 1}, {2, 0, 1}, {4, 1, 16}, {5, 0, 16}, {0, 0, 1},
+        {6, 1, 1}, {3, 2, 1}, {1, 0, 0},  {3, 1, -8}, {4, 0, 0},
+    };
+    PlacementState state;
+    resetPlacement(n, state);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.id << "/" << c.dir << "/" << c.bitnumb);
+        model::terminal t;
+        t.ID = c.id;
+        const model::io_mod channel{"X", c.bitnumb, c.dir, 0};
+        EXPECT_EQ(allocateChannel(n, state, channel, t).result, PlaceResult::Skipped);
+    }
+    EXPECT_EQ(test::variableCount(n), 0);
+    EXPECT_EQ(state.inputPdo + state.outputPdo, 0);
+    EXPECT_EQ(state.freeInputs[0].digitalBits, 8);
+    EXPECT_EQ(state.freeOutputs[8].analogBits, 16);
+}
+
 TEST(CouplerPlacement, ActivationPlacesALoadedRowWithoutAddingWrites) {
     model::Network network = test::couplerNetwork(test::kFullCoupler, kAddress);
     model::node& n = couplerAt(network);

@@ -57,13 +57,16 @@ TEST(TerminalLibrary, DescriptionsThatCannotBeTakenAreReportedOnce) {
         const char* what;
         std::string bytes;
         const char* finding; ///< "" when the description is taken
+        const char* name = "";
     } cases[] = {
-        {"plain", description("4", "KM130 4AI", "4"), ""},
+        {"plain", description("4", "KM130 4AI", "4"), "", "KM130 4AI"},
+        {"a Latin-1 name without declaration", description("1", "Eing\xE4nge 8", "8"), "",
+         "Eing\xC3\xA4nge 8"},
         {"blanks, comments and an XML declaration",
          "<?xml version=\"1.0\"?>\r\n<T>\r\n\t<!-- code -->\r\n\t<A> 2 </A>\r\n\t<B>Out 8</B>"
          "\r\n\t<C/>\r\n\t<D>\r\n8\r\n</D>\r\n</T>\r\n",
-         ""},
-        {"the kept value may be missing", "<T><A>1</A><B>In</B><C/><D>32</D></T>", ""},
+         "", "Out 8"},
+        {"the kept value may be missing", "<T><A>1</A><B>In</B><C/><D>32</D></T>", "", "In"},
         {"type code 0", description("0", "X", "8"), "type code '0' is not 1 to 5"},
         {"type code 6", description("6", "X", "8"), "type code '6' is not 1 to 5"},
         {"type code not a number", description("one", "X", "8"), "type code 'one' is not"},
@@ -81,7 +84,8 @@ TEST(TerminalLibrary, DescriptionsThatCannotBeTakenAreReportedOnce) {
         const TerminalLibraryResult read = readTerminalLibrary(dir.path());
         if (*c.finding == '\0') {
             EXPECT_TRUE(read.diagnostics.empty());
-            EXPECT_EQ(read.library.types().size(), 1u);
+            ASSERT_EQ(read.library.types().size(), 1u);
+            EXPECT_EQ(read.library.types()[0].name, c.name);
             continue;
         }
         EXPECT_TRUE(read.library.empty());
