@@ -8,6 +8,7 @@
 #include "core/persistence/xml_text.h"
 #include "core/util/text.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace busmason::persistence {
@@ -59,17 +60,16 @@ void writeNode(std::string& out, const node& n) {
         if (e.varCount <= 0) {
             continue;
         }
-        const std::string key = model::objectKey(e);
-        const std::string type = variableTypeText(e);
-        const std::string pdo = std::to_string(variablePdo(e));
-        const std::string object = std::to_string(e.object);
+        // The rows between name and shift are the same for every variable of the entry.
+        std::string shared;
+        row(shared, "\t\t\t\t\t", "key", model::objectKey(e));
+        row(shared, "\t\t\t\t\t", "type", variableTypeText(e));
+        row(shared, "\t\t\t\t\t", "pdo", std::to_string(variablePdo(e)));
+        row(shared, "\t\t\t\t\t", "object", std::to_string(e.object));
         for (int i = 0; i < e.varCount; ++i) {
             out += "\t\t\t\t<varInfo>\r\n";
             row(out, "\t\t\t\t\t", "name", e.varName(static_cast<std::size_t>(i)));
-            row(out, "\t\t\t\t\t", "key", key);
-            row(out, "\t\t\t\t\t", "type", type);
-            row(out, "\t\t\t\t\t", "pdo", pdo);
-            row(out, "\t\t\t\t\t", "object", object);
+            out += shared;
             row(out, "\t\t\t\t\t", "shift", std::to_string(e.shift(static_cast<std::size_t>(i))));
             out += "\t\t\t\t</varInfo>\r\n";
         }
@@ -306,13 +306,19 @@ private:
         const std::string what = label + ": variable '" + std::string(nameElement.child_value()) +
                                  "' on " + (key.empty() ? "''" : std::string(key));
 
-        EntryId id = kNoEntry;
-        if (const std::size_t dot = key.find('.'); dot != std::string_view::npos) {
-            id = lookup(n, "0x" + std::string(key.substr(0, 4)),
-                        "0x" + std::string(key.substr(dot + 1, 2)));
-        } else if (!key.empty()) {
-            id = lookup(n, "0x" + std::string(key), "-1");
+        // The variables of one entry follow each other: their key is looked up once.
+        if (&n != m_keyNode || key != m_key) {
+            m_keyNode = &n;
+            m_key = key;
+            m_keyEntry = kNoEntry;
+            if (const std::size_t dot = key.find('.'); dot != std::string_view::npos) {
+                m_keyEntry = lookup(n, "0x" + std::string(key.substr(0, 4)),
+                                    "0x" + std::string(key.substr(dot + 1, 2)));
+            } else if (!key.empty()) {
+                m_keyEntry = lookup(n, "0x" + std::string(key), "-1");
+            }
         }
+        const EntryId id = m_keyEntry;
         if (id == kNoEntry) {
             m_src.warn(m_diags, v, what + " dropped: the EDS has no such object");
             return;
@@ -330,7 +336,7 @@ private:
                            std::to_string(model::kMaxVariables) + " variables");
             return;
         }
-        // Variables of one entry follow each other in the file; each one takes the next slot.
+        // Each variable of an entry takes its next slot, also when others stand between them.
         const auto k = static_cast<std::size_t>(target.varCount);
         target.setVarName(k, nameElement.child_value());
         target.setShift(k, shift);
@@ -357,6 +363,10 @@ private:
     std::vector<Diagnostic>& m_diags;
     UnbuiltNodes& m_unbuilt;
     std::map<std::string, CachedEds> m_eds;
+    /// The last variable key looked up, on which node, and the entry found.
+    const node* m_keyNode = nullptr;
+    std::string m_key;
+    EntryId m_keyEntry = kNoEntry;
 };
 
 } // namespace
@@ -374,7 +384,10 @@ int variablePdo(const object_dict& e) {
 std::string writeProjectFile(const model::Network& network) {
     const model::NetworkParameters& p = network.parameters;
     std::string out;
-    out.reserve(1024);
+    // About 250 bytes per start-up write, and room for some variables per node.
+    std::size_t blocks = 0;
+    network.forEachNode([&](const node& n) { blocks += 16 + n.sdoRecords.size(); });
+    out.reserve(1024 + blocks * 250);
     out += "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n";
     out += "<!--CAN network configuration-->\r\n";
     out += "<!--Built on 20/10/2008 16.25.52-->\r\n";

@@ -12,21 +12,17 @@ using model::Diagnostic;
 using model::Severity;
 
 void appendEscaped(std::string& out, std::string_view text) {
-    for (const char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        default:
-            out.push_back(c);
+    std::size_t from = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c != '&' && c != '<' && c != '>') {
+            continue;
         }
+        out.append(text.data() + from, i - from);
+        out += c == '&' ? "&amp;" : (c == '<' ? "&lt;" : "&gt;");
+        from = i + 1;
     }
+    out.append(text.data() + from, text.size() - from);
 }
 
 void appendElement(std::string& out, std::string_view name, std::string_view text) {
@@ -42,21 +38,21 @@ void appendElement(std::string& out, std::string_view name, std::string_view tex
 XmlSource::XmlSource(std::string_view bytes, std::string fileName)
     : m_fileName(std::move(fileName)) {
     pugi::xml_encoding encoding = pugi::encoding_auto;
-    if (util::isValidUtf8(bytes)) {
-        m_bytes.assign(bytes);
-    } else {
+    m_text = bytes;
+    if (!util::isValidUtf8(bytes)) {
         // Files of older versions were written as 8-bit text under a UTF-8 declaration.
-        m_bytes = util::latin1ToUtf8(bytes);
+        m_converted = util::latin1ToUtf8(bytes);
+        m_text = m_converted;
         encoding = pugi::encoding_utf8;
     }
     const pugi::xml_parse_result parsed =
-        m_doc.load_buffer(m_bytes.data(), m_bytes.size(),
+        m_doc.load_buffer(m_text.data(), m_text.size(),
                           pugi::parse_default | pugi::parse_ws_pcdata_single, encoding);
     if (!parsed) {
         const auto offset = static_cast<std::size_t>(std::max<std::ptrdiff_t>(parsed.offset, 0));
         const auto end =
-            m_bytes.begin() + static_cast<std::ptrdiff_t>(std::min(offset, m_bytes.size()));
-        const int line = 1 + static_cast<int>(std::count(m_bytes.begin(), end, '\n'));
+            m_text.begin() + static_cast<std::ptrdiff_t>(std::min(offset, m_text.size()));
+        const int line = 1 + static_cast<int>(std::count(m_text.begin(), end, '\n'));
         throw ReadStop{
             Diagnostic{Severity::Error,
                        m_fileName,
@@ -68,10 +64,10 @@ XmlSource::XmlSource(std::string_view bytes, std::string fileName)
 
 int XmlSource::lineOf(pugi::xml_node e) const {
     const std::ptrdiff_t offset = e.offset_debug();
-    if (offset < 0 || static_cast<std::size_t>(offset) > m_bytes.size()) {
+    if (offset < 0 || static_cast<std::size_t>(offset) > m_text.size()) {
         return 0;
     }
-    return 1 + static_cast<int>(std::count(m_bytes.begin(), m_bytes.begin() + offset, '\n'));
+    return 1 + static_cast<int>(std::count(m_text.begin(), m_text.begin() + offset, '\n'));
 }
 
 Diagnostic XmlSource::diagnostic(Severity severity, pugi::xml_node e, std::string message,

@@ -26,9 +26,12 @@ struct ReadStop {
 /// A parsed XML file and what its readers need to report findings in it.
 class XmlSource {
 public:
-    /// Parses bytes (UTF-8; bytes that are not UTF-8 are read as Latin-1). A file that is not
-    /// well-formed XML throws ReadStop naming the line and the parser's message.
+    /// Parses bytes (UTF-8; bytes that are not UTF-8 are read as Latin-1), which must outlive
+    /// the source. A file that is not well-formed XML throws ReadStop naming the line and the
+    /// parser's message.
     XmlSource(std::string_view bytes, std::string fileName);
+    XmlSource(const XmlSource&) = delete;
+    XmlSource& operator=(const XmlSource&) = delete;
 
     const pugi::xml_document& document() const { return m_doc; }
     const std::string& fileName() const { return m_fileName; }
@@ -51,7 +54,9 @@ public:
 private:
     int lineOf(pugi::xml_node e) const;
 
-    std::string m_bytes;
+    /// The parsed text, for line numbers: bytes, or their conversion held in m_converted.
+    std::string_view m_text;
+    std::string m_converted;
     std::string m_fileName;
     pugi::xml_document m_doc;
 };
