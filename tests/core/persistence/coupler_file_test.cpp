@@ -28,14 +28,6 @@ std::string channel(const char* name, int bits, int config, int dir) {
            std::to_string(bits) + "</bitnumb></Var>";
 }
 
-std::string all(const std::vector<Diagnostic>& diagnostics) {
-    std::string out;
-    for (const Diagnostic& d : diagnostics) {
-        out += model::formatDiagnostic(d) + "\n";
-    }
-    return out;
-}
-
 TEST(CouplerFile, ReadsBlocksByNameAndALaterBlockReplacesAnEarlierOne) {
     model::Network net = networkWith({2, 3});
     const std::string file =
@@ -48,7 +40,7 @@ TEST(CouplerFile, ReadsBlocksByNameAndALaterBlockReplacesAnEarlierOne) {
                  channel("a0", 16, 3, 0) + "</Varinfo>") +
         "<NodeID>2</NodeID></CouplerInfo></Module>";
     std::vector<Diagnostic> diags;
-    ASSERT_TRUE(readCouplerFile(file, "p.pco", net, diags, {})) << all(diags);
+    ASSERT_TRUE(readCouplerFile(file, "p.pco", net, diags, {})) << test::allMessages(diags);
 
     EXPECT_FALSE(net.at(3)->coupler);
     const model::coupler_info& c = *net.at(2)->coupler;
@@ -94,7 +86,7 @@ TEST(CouplerFile, KeepsNoMoreChannelsThanTheTerminalHas) {
                      "</Varnumb><Pos>0</Pos><Varinfo>" + vars + "</Varinfo>") +
             "</CouplerInfo></Module>";
         std::vector<Diagnostic> diags;
-        ASSERT_TRUE(readCouplerFile(file, "p.pco", net, diags, {})) << all(diags);
+        ASSERT_TRUE(readCouplerFile(file, "p.pco", net, diags, {})) << test::allMessages(diags);
         const model::terminal& t = net.at(1)->coupler->terminals.at(0);
         EXPECT_EQ(t.channels.size(), c.kept);
         EXPECT_EQ(static_cast<std::size_t>(t.Varnumb), c.kept);
@@ -103,7 +95,7 @@ TEST(CouplerFile, KeepsNoMoreChannelsThanTheTerminalHas) {
             EXPECT_EQ(t.channels.back().Vname,
                       static_cast<int>(c.kept) <= c.vars ? "c" + std::to_string(c.kept - 1) : "");
         }
-        const std::string found = all(diags);
+        const std::string found = test::allMessages(diags);
         if (*c.warning) {
             EXPECT_NE(found.find(c.warning), std::string::npos) << found;
         } else {

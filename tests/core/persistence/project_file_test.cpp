@@ -88,18 +88,10 @@ std::string variable(const char* name, const char* key, const char* type, const 
            "</shift></varInfo>";
 }
 
-std::string messages(const std::vector<Diagnostic>& diagnostics) {
-    std::string out;
-    for (const Diagnostic& d : diagnostics) {
-        out += model::formatDiagnostic(d) + "\n";
-    }
-    return out;
-}
-
 TEST(ProjectLoad, RestoresTheModel) {
     const LoadResult r = loadProject(testData("persistence/nodes.bsm"), test::persistenceEds());
-    ASSERT_TRUE(r.session) << messages(r.diagnostics);
-    EXPECT_TRUE(r.diagnostics.empty()) << messages(r.diagnostics);
+    ASSERT_TRUE(r.session) << test::allMessages(r.diagnostics);
+    EXPECT_TRUE(r.diagnostics.empty()) << test::allMessages(r.diagnostics);
     const network::NetworkSession& s = *r.session;
     EXPECT_FALSE(s.modified());
     EXPECT_EQ(s.projectName(), "nodes");
@@ -169,8 +161,8 @@ TEST(ProjectLoad, SavingWhatWasLoadedKeepsEveryByte) {
         SCOPED_TRACE(c.bsm);
         test::TempDir dir;
         LoadResult r = loadBytes(dir, golden(c.bsm), golden(c.pco));
-        ASSERT_TRUE(r.session) << messages(r.diagnostics);
-        EXPECT_TRUE(r.diagnostics.empty()) << messages(r.diagnostics);
+        ASSERT_TRUE(r.session) << test::allMessages(r.diagnostics);
+        EXPECT_TRUE(r.diagnostics.empty()) << test::allMessages(r.diagnostics);
         r.session->markModified();
         saveProject(*r.session);
         EXPECT_FALSE(r.session->modified());
@@ -188,7 +180,7 @@ TEST(ProjectLoad, ReadsEightBitTextsOfOlderFiles) {
                                                                             "fter",
                                                                             "6000.1", "Bit,TxPdo") +
                                                                    "</varInfoList>")));
-    ASSERT_TRUE(r.session) << messages(r.diagnostics);
+    ASSERT_TRUE(r.session) << test::allMessages(r.diagnostics);
     EXPECT_EQ(r.session->network().parameters.cycleTime, "R&D");
     EXPECT_EQ(model::findEntry(*r.session->network().at(1), "0x6000", "0x1")->varName(0),
               "L\xC3\xBC"
@@ -231,11 +223,11 @@ TEST(ProjectLoad, ReadsTheParameters) {
         SCOPED_TRACE(c.rows);
         test::TempDir dir;
         const LoadResult r = loadBytes(dir, projectWith(c.rows));
-        ASSERT_TRUE(r.session) << messages(r.diagnostics);
+        ASSERT_TRUE(r.session) << test::allMessages(r.diagnostics);
         EXPECT_TRUE(r.session->network().parameters == c.expected);
         EXPECT_EQ(r.session->network().prefix, c.prefix);
         if (c.warning.empty()) {
-            EXPECT_TRUE(r.diagnostics.empty()) << messages(r.diagnostics);
+            EXPECT_TRUE(r.diagnostics.empty()) << test::allMessages(r.diagnostics);
         } else {
             ASSERT_EQ(r.diagnostics.size(), 1u);
             EXPECT_EQ(r.diagnostics[0].severity, Severity::Warning);
@@ -321,7 +313,7 @@ TEST(ProjectLoad, LeavesOutWhatCannotBeRestoredAndSaysWhat) {
                             "</CouplerInfo><CouplerInfo><NodeID>8</NodeID></CouplerInfo></Module>";
     test::TempDir dir;
     const LoadResult r = loadBytes(dir, projectWith("", nodes), pco);
-    ASSERT_TRUE(r.session) << messages(r.diagnostics);
+    ASSERT_TRUE(r.session) << test::allMessages(r.diagnostics);
     EXPECT_FALSE(r.session->modified());
 
     const model::Network& net = r.session->network();
@@ -335,7 +327,7 @@ TEST(ProjectLoad, LeavesOutWhatCannotBeRestoredAndSaysWhat) {
     EXPECT_EQ(in.varCount, 1);
     EXPECT_EQ(in.varName(0), "in1");
 
-    const std::string all = messages(r.diagnostics);
+    const std::string all = test::allMessages(r.diagnostics);
     const char* expected[] = {
         "node 3 (missing.eds) dropped: not created: no such file in the EDS library; lost with "
         "it: 2 start-up writes, 1 variables",
@@ -387,7 +379,7 @@ TEST(ProjectLoad, StopsAddingAtTheLimits) {
     const LoadResult r = loadBytes(
         dir, projectWith("", ioNode(1, "<sdoInfoList>" + writes + "</sdoInfoList><varInfoList>" +
                                            vars + "</varInfoList>")));
-    ASSERT_TRUE(r.session) << messages(r.diagnostics);
+    ASSERT_TRUE(r.session) << test::allMessages(r.diagnostics);
     const model::node& node = *r.session->network().at(1);
     EXPECT_EQ(node.sdoCount(), 100);
     const model::object_dict& cob = *model::findEntry(node, "0x1800", "0x1");
@@ -397,7 +389,7 @@ TEST(ProjectLoad, StopsAddingAtTheLimits) {
     const model::object_dict& ai = *model::findEntry(node, "0x6401", "0x1");
     EXPECT_EQ(ai.varCount, 32);
     EXPECT_EQ(ai.varName(31), "v31");
-    ASSERT_EQ(r.diagnostics.size(), 3u) << messages(r.diagnostics);
+    ASSERT_EQ(r.diagnostics.size(), 3u) << test::allMessages(r.diagnostics);
     EXPECT_NE(r.diagnostics[0].message.find(
                   "start-up write to 0x1800:01 dropped: the entry already has 10 values"),
               std::string::npos);
@@ -416,14 +408,14 @@ TEST(ProjectLoad, NodesOfOneEdsAreSeparateAndItsWarningsComeOnce) {
                                            "</sdoInfoList>") +
                                  ioNode(2, "") + ioNode(3, "", "nofileinfo.eds") +
                                  ioNode(4, "", "nofileinfo.eds")));
-    ASSERT_TRUE(r.session) << messages(r.diagnostics);
+    ASSERT_TRUE(r.session) << test::allMessages(r.diagnostics);
     const model::Network& net = r.session->network();
     EXPECT_EQ(model::findEntry(*net.at(1), "0x1017", "-1")->valueCount(), 1);
     EXPECT_EQ(model::findEntry(*net.at(2), "0x1017", "-1")->valueCount(), 0);
     EXPECT_EQ(net.at(2)->sdoCount(), 0);
     EXPECT_EQ(net.at(3)->address, 3);
     EXPECT_EQ(net.at(4)->address, 4);
-    ASSERT_EQ(r.diagnostics.size(), 1u) << messages(r.diagnostics);
+    ASSERT_EQ(r.diagnostics.size(), 1u) << test::allMessages(r.diagnostics);
     EXPECT_NE(r.diagnostics[0].file.find("nofileinfo.eds"), std::string::npos);
     EXPECT_EQ(r.session->treeLabels(), (std::vector<std::string>{"1", "2", "3", "4"}));
 }
@@ -436,7 +428,7 @@ TEST(ProjectLoad, VariablesOfAnEntryKeepTheirSlotsWhenOthersStandBetween) {
                                            variable("b", "6200.1", "Bit,RxPdo") +
                                            variable("c", "6000.1", "Bit,TxPdo", "1", "1", "1") +
                                            "</varInfoList>")));
-    ASSERT_TRUE(r.session) << messages(r.diagnostics);
+    ASSERT_TRUE(r.session) << test::allMessages(r.diagnostics);
     const model::object_dict& in = *model::findEntry(*r.session->network().at(1), "0x6000", "0x1");
     EXPECT_EQ(in.varCount, 2);
     EXPECT_EQ(in.varName(0), "a");

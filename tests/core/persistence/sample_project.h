@@ -11,6 +11,15 @@
 
 namespace busmason::test {
 
+/// Every diagnostic as the command line prints it, one a line.
+inline std::string allMessages(const std::vector<model::Diagnostic>& diagnostics) {
+    std::string out;
+    for (const model::Diagnostic& d : diagnostics) {
+        out += model::formatDiagnostic(d) + "\n";
+    }
+    return out;
+}
+
 inline std::filesystem::path persistenceEds() {
     return testData("persistence/eds");
 }
