@@ -45,9 +45,8 @@ XmlSource::XmlSource(std::string_view bytes, std::string fileName)
         m_text = m_converted;
         encoding = pugi::encoding_utf8;
     }
-    const pugi::xml_parse_result parsed =
-        m_doc.load_buffer(m_text.data(), m_text.size(),
-                          pugi::parse_default | pugi::parse_ws_pcdata_single, encoding);
+    const pugi::xml_parse_result parsed = m_doc.load_buffer(
+        m_text.data(), m_text.size(), pugi::parse_default | pugi::parse_ws_pcdata_single, encoding);
     if (!parsed) {
         const auto offset = static_cast<std::size_t>(std::max<std::ptrdiff_t>(parsed.offset, 0));
         const auto end =
