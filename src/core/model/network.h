@@ -25,6 +25,8 @@ struct NetworkParameters {
     bool enableSync = true;
     /// The node-guarding toggle bit is managed.
     bool toggleBit = true;
+
+    bool operator==(const NetworkParameters&) const = default;
 };
 
 /// The eight bit rate names in list order; position k is the k-th entry of the editor's list.

@@ -43,11 +43,20 @@ std::string readFile(const std::filesystem::path& path) {
     return bytes;
 }
 
-void writeFileAtomic(const std::filesystem::path& path, std::string_view bytes) {
+namespace {
+
+/// A free name beside path for a temporary file ("." + name + "." + random + suffix).
+std::filesystem::path besidePath(const std::filesystem::path& path, std::string_view suffix) {
     const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
     static thread_local std::mt19937_64 random{std::random_device{}()};
-    const std::filesystem::path temp =
-        folder / ("." + path.filename().string() + "." + hexUpper(random(), 16) + ".tmp");
+    return folder /
+           ("." + path.filename().string() + "." + hexUpper(random(), 16) + std::string(suffix));
+}
+
+/// Writes bytes to a new temporary file beside path and flushes it to disk; returns its path.
+/// On failure nothing is left behind and model::FileError naming path is thrown.
+std::filesystem::path writeTemporary(const std::filesystem::path& path, std::string_view bytes) {
+    const std::filesystem::path temp = besidePath(path, ".tmp");
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) {
         throw model::FileError(displayPath(path), std::strerror(errno));
@@ -78,10 +87,64 @@ void writeFileAtomic(const std::filesystem::path& path, std::string_view bytes) 
         ::unlink(temp.c_str());
         throw model::FileError(displayPath(path), std::strerror(err));
     }
+    return temp;
+}
+
+} // namespace
+
+void writeFileAtomic(const std::filesystem::path& path, std::string_view bytes) {
+    const std::filesystem::path temp = writeTemporary(path, bytes);
     if (::rename(temp.c_str(), path.c_str()) != 0) {
         const int err = errno;
         ::unlink(temp.c_str());
         throw model::FileError(displayPath(path), std::strerror(err));
+    }
+}
+
+void writeFilesAtomic(const std::vector<FileContent>& files) {
+    std::vector<std::filesystem::path> temps;
+    try {
+        for (const FileContent& f : files) {
+            temps.push_back(writeTemporary(f.path, f.bytes));
+        }
+    } catch (...) {
+        for (const auto& t : temps) {
+            ::unlink(t.c_str());
+        }
+        throw;
+    }
+    // A hard link keeps each old file until the whole set is in place.
+    std::vector<std::filesystem::path> backups(files.size());
+    std::vector<bool> existed(files.size(), true);
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const std::filesystem::path backup = besidePath(files[i].path, ".bak");
+        if (::link(files[i].path.c_str(), backup.c_str()) == 0) {
+            backups[i] = backup;
+        } else if (errno == ENOENT) {
+            existed[i] = false;
+        }
+        if (::rename(temps[i].c_str(), files[i].path.c_str()) != 0) {
+            const int err = errno;
+            for (std::size_t k = i; k < files.size(); ++k) {
+                ::unlink(temps[k].c_str());
+            }
+            if (!backups[i].empty()) {
+                ::unlink(backups[i].c_str());
+            }
+            for (std::size_t k = i; k-- > 0;) {
+                if (!backups[k].empty()) {
+                    ::rename(backups[k].c_str(), files[k].path.c_str());
+                } else if (!existed[k]) {
+                    ::unlink(files[k].path.c_str());
+                }
+            }
+            throw model::FileError(displayPath(files[i].path), std::strerror(err));
+        }
+    }
+    for (const auto& b : backups) {
+        if (!b.empty()) {
+            ::unlink(b.c_str());
+        }
     }
 }
 

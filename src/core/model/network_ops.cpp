@@ -1,0 +1,186 @@
+#include "core/model/network_ops.h"
+
+#include "core/eds/eds_parser.h"
+#include "core/util/file_io.h"
+
+#include <algorithm>
+
+namespace busmason::network {
+
+using model::LimitError;
+
+std::string listCaption(int address, std::string_view edsName) {
+    return std::to_string(address) + " - " + std::string(edsName);
+}
+
+std::string arrangedCaption(int address, std::string_view edsName) {
+    return std::to_string(address) + "-\n" + std::string(edsName);
+}
+
+std::string movedCaption(int newAddress, std::string_view oldCaption) {
+    const std::size_t dash = oldCaption.find('-');
+    const std::string_view rest =
+        dash == std::string_view::npos ? oldCaption : oldCaption.substr(dash + 1);
+    return std::to_string(newAddress) + "-" + std::string(rest);
+}
+
+std::unique_ptr<model::node> cloneNode(const model::node& n) {
+    auto copy = std::make_unique<model::node>();
+    copy->fileInfo = n.fileInfo;
+    copy->deviceInfo = n.deviceInfo;
+    copy->vendorId = n.vendorId;
+    copy->deviceType = n.deviceType;
+    copy->productCode = n.productCode;
+    copy->address = n.address;
+    copy->virtual_ = n.virtual_;
+    copy->ngDisabled = n.ngDisabled;
+    copy->objects = n.objects;
+    copy->sdoRecords = n.sdoRecords;
+    if (n.coupler) {
+        copy->coupler = std::make_unique<model::coupler_info>(*n.coupler);
+    }
+    copy->objectIndex = n.objectIndex;
+    copy->indexedCount = n.indexedCount;
+    return copy;
+}
+
+NetworkSession::NetworkSession(std::filesystem::path projectFolder, std::string projectName)
+    : m_folder(std::move(projectFolder)), m_name(std::move(projectName)) {}
+
+std::filesystem::path NetworkSession::projectFile() const {
+    return m_folder / (m_name + ".bsm");
+}
+
+std::filesystem::path NetworkSession::couplerFile() const {
+    return m_folder / (m_name + ".pco");
+}
+
+std::string NetworkSession::windowCaption() const {
+    return "KOVA Busmason -" + util::displayPath(projectFile()) + (modified() ? "*" : "");
+}
+
+void NetworkSession::setParameters(const model::NetworkParameters& parameters) {
+    if (parameters != m_network.parameters) {
+        m_network.parameters = parameters;
+        markModified();
+    }
+}
+
+void NetworkSession::setPrefix(std::string prefix) {
+    if (prefix != m_network.prefix) {
+        m_network.prefix = std::move(prefix);
+        markModified();
+    }
+}
+
+void NetworkSession::setCrosstableRow(std::string row) {
+    if (row != m_network.crosstableRow) {
+        m_network.crosstableRow = std::move(row);
+        markModified();
+    }
+}
+
+AddedNode NetworkSession::addNode(const std::filesystem::path& edsFolder,
+                                  std::string_view edsName) {
+    const int address = m_network.lowestFreeAddress();
+    if (address == 0) {
+        throw LimitError("all " + std::to_string(model::kMaxNodes) + " node addresses are in use");
+    }
+    eds::EdsReadResult read = eds::createNodeFromLibrary(edsFolder, edsName, address);
+    if (!read.node) {
+        std::string why;
+        for (const model::Diagnostic& d : read.diagnostics) {
+            if (d.severity == model::Severity::Error) {
+                why += (why.empty() ? "" : "; ") + formatDiagnostic(d);
+            }
+        }
+        throw model::FileError(util::displayPath(edsFolder / std::string(edsName)),
+                               "no node created: " + (why.empty() ? "unreadable EDS" : why));
+    }
+    insertNode(std::move(read.node), address);
+    return AddedNode{address, std::move(read.diagnostics)};
+}
+
+void NetworkSession::insertNode(std::unique_ptr<model::node> n, int address) {
+    std::string edsName = n->fileInfo.FileName;
+    m_network.put(address, std::move(n));
+    m_list.push_back(NetworkListEntry{address, edsName, listCaption(address, edsName)});
+    m_treeLabels.push_back(std::to_string(m_list.size()));
+    markModified();
+}
+
+int NetworkSession::listPosition(int address) const {
+    for (std::size_t i = 0; i < m_list.size(); ++i) {
+        if (m_list[i].address == address) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+bool NetworkSession::deleteNode(int address) {
+    if (!m_network.take(address)) {
+        return false;
+    }
+    const int pos = listPosition(address);
+    if (pos >= 0) {
+        m_list.erase(m_list.begin() + pos);
+        m_treeLabels.erase(m_treeLabels.begin() + pos);
+    }
+    markModified();
+    return true;
+}
+
+void NetworkSession::arrange() {
+    std::vector<int> old;
+    m_network.forEachNode([&](const model::node& n) { old.push_back(n.address); });
+    std::vector<std::unique_ptr<model::node>> nodes;
+    for (int a : old) {
+        nodes.push_back(m_network.take(a));
+    }
+    bool moved = false;
+    for (std::size_t k = 0; k < nodes.size(); ++k) {
+        const int address = static_cast<int>(k) + 1;
+        moved = moved || old[k] != address;
+        m_network.put(address, std::move(nodes[k]));
+    }
+    for (NetworkListEntry& e : m_list) {
+        const auto it = std::find(old.begin(), old.end(), e.address);
+        if (it != old.end()) {
+            e.address = static_cast<int>(it - old.begin()) + 1;
+        }
+        e.caption = arrangedCaption(e.address, e.edsName);
+    }
+    for (std::size_t k = 0; k < m_treeLabels.size(); ++k) {
+        m_treeLabels[k] = std::to_string(k + 1);
+    }
+    if (moved) {
+        markModified();
+    }
+}
+
+void NetworkSession::moveNode(int oldAddress, int newAddress) {
+    if (!m_network.at(oldAddress)) {
+        throw LimitError("there is no node " + std::to_string(oldAddress));
+    }
+    if (newAddress == oldAddress) {
+        return;
+    }
+    if (newAddress < 1 || newAddress > model::kMaxNodes) {
+        throw LimitError("node address " + std::to_string(newAddress) + " is outside 1 to 127");
+    }
+    if (m_network.at(newAddress)) {
+        throw LimitError("node address " + std::to_string(newAddress) + " is taken");
+    }
+    m_network.put(newAddress, m_network.take(oldAddress));
+    const int pos = listPosition(oldAddress);
+    if (pos >= 0) {
+        NetworkListEntry& e = m_list[static_cast<std::size_t>(pos)];
+        e.address = newAddress;
+        e.caption = movedCaption(newAddress, e.caption);
+        m_treeLabels[static_cast<std::size_t>(pos)] = std::to_string(newAddress);
+    }
+    markModified();
+}
+
+} // namespace busmason::network
