@@ -45,6 +45,28 @@ private:
     int m_number = 0;
 };
 
+/// Key comparison ignoring ASCII letter case, inline because every key line of a file meets it.
+/// Where the characters differ they must be one letter in its two cases.
+inline bool keyEquals(std::string_view key, std::string_view name) {
+    if (key.size() != name.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < key.size(); ++i) {
+        const char n = name[i];
+        if (key[i] != n) {
+            const bool letter = (n >= 'a' && n <= 'z') || (n >= 'A' && n <= 'Z');
+            if (!letter || (key[i] ^ 0x20) != n) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+/// The value of exactly four hexadecimal digits (an object index as a section name writes it),
+/// or -1 when s is anything else.
+int hexIndex(std::string_view s);
+
 /// The value of a key line without its inline comment, without surrounding blanks.
 std::string_view stripInlineComment(std::string_view value);
 
