@@ -484,12 +484,15 @@ void Checker::checkMappings() {
             continue;
         }
         auto it = m_entries.find({targetIndex, targetSub});
-        if (it == m_entries.end() && targetSub == 0) {
-            // Sub-index 0 of a simple variable is the variable itself.
-            if (auto main = m_entries.find({targetIndex, -1}); main != m_entries.end() &&
-                                                               main->second.subNumber < 0 &&
-                                                               main->second.compact == 0) {
-                it = main;
+        if (it == m_entries.end()) {
+            // Sub-index 0 of a simple variable is the variable itself; the sub-entries 1 to n
+            // of a CompactSubObj object take the object's description.
+            if (auto main = m_entries.find({targetIndex, -1}); main != m_entries.end()) {
+                const Entry& m = main->second;
+                if ((targetSub == 0 && m.subNumber < 0 && m.compact == 0) ||
+                    (targetSub >= 1 && targetSub <= m.compact)) {
+                    it = main;
+                }
             }
         }
         if (it == m_entries.end()) {
