@@ -613,14 +613,8 @@ void Checker::checkDeviceInfo() {
 }
 
 std::vector<CheckFinding> Checker::run(std::string_view bytes) {
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
-        bytes.remove_prefix(3);
-    }
     std::string converted;
-    if (!util::isValidUtf8(bytes)) {
-        converted = util::latin1ToUtf8(bytes);
-        bytes = converted;
-    }
+    bytes = edsText(bytes, converted);
     EdsLineReader reader(bytes);
     EdsLine line;
     while (reader.next(line)) {

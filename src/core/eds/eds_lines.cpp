@@ -1,8 +1,21 @@
 #include "core/eds/eds_lines.h"
 
+#include "core/util/text.h"
+
 #include <cstring>
 
 namespace busmason::eds {
+
+std::string_view edsText(std::string_view bytes, std::string& storage) {
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
+        bytes.remove_prefix(3);
+    }
+    if (util::isValidUtf8(bytes)) {
+        return bytes;
+    }
+    storage = util::latin1ToUtf8(bytes);
+    return storage;
+}
 
 int hexIndex(std::string_view s) {
     if (s.size() != 4) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace busmason::eds {
@@ -66,6 +67,10 @@ inline bool keyEquals(std::string_view key, std::string_view name) {
 /// The value of exactly four hexadecimal digits (an object index as a section name writes it),
 /// or -1 when s is anything else.
 int hexIndex(std::string_view s);
+
+/// The text of an EDS file as UTF-8: a byte order mark dropped, bytes that are not UTF-8 read
+/// as Latin-1 (converted into storage, which then holds the text).
+std::string_view edsText(std::string_view bytes, std::string& storage);
 
 /// The value of a key line without its inline comment, without surrounding blanks.
 std::string_view stripInlineComment(std::string_view value);

@@ -519,14 +519,8 @@ bool Parser::mappingLinks() {
 }
 
 EdsReadResult Parser::run(std::string_view bytes) {
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
-        bytes.remove_prefix(3);
-    }
     std::string converted;
-    if (!util::isValidUtf8(bytes)) {
-        converted = util::latin1ToUtf8(bytes);
-        bytes = converted;
-    }
+    bytes = edsText(bytes, converted);
     // Every section header holds a "[": room for all entries at once, so they never move.
     const std::size_t sections = countChar(bytes, '[');
     m_node->objects.reserve(sections);
