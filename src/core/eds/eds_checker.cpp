@@ -213,6 +213,11 @@ struct ObjectName {
     bool auxiliary = false;
 };
 
+/// ObjectName::sub of a section named "XXXXsub" without a hexadecimal sub-index, and of one
+/// whose name goes on with anything else.
+constexpr int kBadSubIndex = -2;
+constexpr int kUnknownSuffix = -3;
+
 std::optional<ObjectName> objectNameOf(std::string_view name) {
     if (name.size() < 4) {
         return std::nullopt;
@@ -230,7 +235,7 @@ std::optional<ObjectName> objectNameOf(std::string_view name) {
     if (util::istartsWith(rest, "sub")) {
         const std::string_view digits = rest.substr(3);
         if (digits.empty() || digits.size() > 2 || !util::isHexText(digits)) {
-            o.sub = -2;
+            o.sub = kBadSubIndex;
             return o;
         }
         o.sub = static_cast<int>(std::strtol(std::string(digits).c_str(), nullptr, 16));
@@ -240,7 +245,7 @@ std::optional<ObjectName> objectNameOf(std::string_view name) {
         o.auxiliary = true;
         return o;
     }
-    o.sub = -3;
+    o.sub = kUnknownSuffix;
     return o;
 }
 
@@ -562,8 +567,19 @@ void Checker::checkObjectLists() {
         }
     }
     if (const Section* mandatory = section("MandatoryObjects")) {
+        // Device type and error register are mandatory everywhere; an identity object listed
+        // as optional (as older devices do) is accepted.
+        std::map<int, int> inMandatory;
+        for (const KeyLine& k : mandatory->keys) {
+            if (auto index = readKeyInteger(k.value);
+                index && !keyEquals(k.key, "SupportedObjects")) {
+                inMandatory.emplace(static_cast<int>(*index), k.line);
+            }
+        }
         for (const int index : {0x1000, 0x1001, 0x1018}) {
-            if (listed.count(index) == 0) {
+            const bool found =
+                index == 0x1018 ? listed.count(index) != 0 : inMandatory.count(index) != 0;
+            if (!found) {
                 add(mandatory->line, "[MandatoryObjects] does not list " + hex(index, 4));
             }
         }
@@ -660,7 +676,11 @@ std::vector<CheckFinding> Checker::run(std::string_view bytes) {
             if (!o || o->auxiliary || (o->index < 0x1000) != definitions) {
                 continue;
             }
-            if (o->sub < -1) {
+            if (o->sub == kBadSubIndex) {
+                add(s.line, "[" + std::string(s.name) + "] has no hexadecimal sub-index");
+                continue;
+            }
+            if (o->sub == kUnknownSuffix) {
                 add(s.line, "section [" + std::string(s.name) +
                                 "] is neither an object, a sub-entry nor a name or value list");
                 continue;

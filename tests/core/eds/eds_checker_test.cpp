@@ -164,6 +164,7 @@ TEST(EdsChecker, FindsWhatTheFormatForbids) {
         {std::string(kMappable8) + "a line without a key\n", 6, "neither a section header"},
         {std::string(kMappable8) + "[Comments\nLines=0\n", 6, "section header without \"]\""},
         {std::string(kMappable8) + "[2000Other]\n", 6, "[2000Other] is neither an object"},
+        {std::string(kMappable8) + "[2000subZ]\n", 6, "[2000subZ] has no hexadecimal sub-index"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.objects);
@@ -194,6 +195,14 @@ TEST(EdsChecker, FindsFaultsOfTheFileAsAWholeAndOfItsLists) {
         EXPECT_NE(all.find(expected), std::string::npos) << expected << "in:\n" << all;
     }
     EXPECT_EQ(findings.front().line, 0) << "file-wide findings come first";
+
+    // Older devices list their identity object as optional.
+    std::string identityOptional(kBase);
+    identityOptional.replace(identityOptional.find("SupportedObjects=3"), 18, "SupportedObjects=2");
+    identityOptional.replace(identityOptional.find("3=0x1018\n"), 9, "");
+    identityOptional.replace(identityOptional.find("SupportedObjects=1\n1=0x2000"), 27,
+                             "SupportedObjects=2\n1=0x2000\n2=0x1018");
+    EXPECT_EQ(describe(checkEds(identityOptional + std::string(kMappable8))), "");
     EXPECT_TRUE(std::is_sorted(findings.begin(), findings.end(),
                                [](const auto& a, const auto& b) { return a.line < b.line; }));
 }
