@@ -84,8 +84,14 @@ bool EdsLineReader::next(EdsLine& line) {
     // The line ends at LF, at CR LF or at a lone CR.
     const char* begin = m_text.data() + m_pos;
     const char* end = m_text.data() + m_text.size();
-    const auto* lf = static_cast<const char*>(std::memchr(begin, '\n', m_text.size() - m_pos));
-    const char* stop = lf ? lf : end;
+    // The next LF is looked for again only once it has been passed, so that a file whose
+    // lines end at CR alone is not searched to its end for every line.
+    if (m_nextLf == std::string_view::npos || m_nextLf < m_pos) {
+        const void* lf = std::memchr(begin, '\n', m_text.size() - m_pos);
+        m_nextLf = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - m_text.data())
+                      : m_text.size();
+    }
+    const char* stop = m_text.data() + m_nextLf;
     if (const void* cr = std::memchr(begin, '\r', static_cast<std::size_t>(stop - begin))) {
         stop = static_cast<const char*>(cr);
     }

@@ -44,6 +44,9 @@ private:
     std::string_view m_text;
     std::size_t m_pos = 0;
     int m_number = 0;
+    /// Position of the next LF at or after m_pos, or the text's size when there is none; valid
+    /// while it is not below m_pos (npos: not looked for yet).
+    std::size_t m_nextLf = std::string_view::npos;
 };
 
 /// Key comparison ignoring ASCII letter case, inline because every key line of a file meets it.
