@@ -151,15 +151,36 @@ TEST_F(EdsCheckScript, WritesTheFindingsToTheVerdictFile) {
     EXPECT_EQ(v.firstFinding, (dir / "faulty.eds").string() + ": no [FileInfo] section");
 }
 
-TEST_F(EdsCheckScript, FindsTheProgramInTheBinFolder) {
-    test::TempDir bin;
-    std::filesystem::create_symlink(BUSMASON_CLI, bin / "busmason-cli");
+TEST_F(EdsCheckScript, FindsTheProgramInTheBinFolderOrOnThePath) {
+    // A stand-in that notes its use and hands over to the real program.
+    test::TempDir withProgram;
+    const auto marker = withProgram / "used";
+    test::writeBytes(withProgram / "busmason-cli", "#!/bin/sh\necho used >" +
+                                                       quote(marker.string()) + "\nexec " +
+                                                       quote(BUSMASON_CLI) + " \"$@\"\n");
+    std::filesystem::permissions(withProgram / "busmason-cli", std::filesystem::perms::owner_all);
+    test::TempDir empty;
     test::TempDir dir;
     test::writeBytes(dir / "faulty.eds", "[1000]\n");
-    const RunResult r =
-        check("env -u BUSMASON_CLI PATH=/usr/bin:/bin", bin.path(), (dir / "faulty.eds").string());
-    EXPECT_EQ(r.status, 1) << r.err;
-    EXPECT_EQ(verdict().outcome, eds::CheckerVerdict::Outcome::Findings);
+    struct Case {
+        const char* what;
+        std::filesystem::path bin;
+        std::string path;
+    };
+    const Case cases[] = {
+        {"bin folder", withProgram.path(), "/usr/bin:/bin"},
+        {"PATH", empty.path(), withProgram.path().string() + ":/usr/bin:/bin"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove(m_work / "eds.err");
+        std::filesystem::remove(marker);
+        const RunResult r = check("env -u BUSMASON_CLI PATH=" + quote(c.path), c.bin,
+                                  (dir / "faulty.eds").string());
+        EXPECT_EQ(r.status, 1) << r.err;
+        EXPECT_EQ(verdict().outcome, eds::CheckerVerdict::Outcome::Findings);
+        EXPECT_TRUE(std::filesystem::exists(marker)) << "another program was used";
+    }
 }
 
 TEST_F(EdsCheckScript, ACheckThatCannotRunIsAFinding) {
