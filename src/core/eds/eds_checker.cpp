@@ -111,21 +111,27 @@ std::optional<EdsNumber> readEdsNumber(std::string_view text, bool allowReal) {
         std::string_view before = util::trim(text.substr(0, at));
         std::string_view after = util::trim(text.substr(at + 7));
         std::string_view other;
+        bool minus = false;
         if (before.empty() && after.empty()) {
             EdsNumber n;
             n.relative = true;
             return n;
         }
         if (before.empty() && (after.front() == '+' || after.front() == '-')) {
-            other = after.front() == '-' ? after : util::trim(after.substr(1));
+            minus = after.front() == '-';
+            other = util::trim(after.substr(1));
         } else if (after.empty() && before.back() == '+') {
             other = util::trim(before.substr(0, before.size() - 1));
         } else {
             return std::nullopt;
         }
+        if (other.empty() || other.front() == '+' || other.front() == '-') {
+            return std::nullopt;
+        }
         auto n = readPlainInteger(other);
         if (n) {
             n->relative = true;
+            n->negative = minus;
         }
         return n;
     }
