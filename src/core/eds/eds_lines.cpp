@@ -92,7 +92,8 @@ bool EdsLineReader::next(EdsLine& line) {
                       : m_text.size();
     }
     const char* stop = m_text.data() + m_nextLf;
-    if (const void* cr = std::memchr(begin, '\r', static_cast<std::size_t>(stop - begin))) {
+    if (const void* cr =
+            m_hasCr ? std::memchr(begin, '\r', static_cast<std::size_t>(stop - begin)) : nullptr) {
         stop = static_cast<const char*>(cr);
     }
     const auto len = static_cast<std::size_t>(stop - begin);

@@ -35,7 +35,8 @@ struct EdsLine {
 /// read whole.
 class EdsLineReader {
 public:
-    explicit EdsLineReader(std::string_view text) : m_text(text) {}
+    explicit EdsLineReader(std::string_view text)
+        : m_text(text), m_hasCr(text.find('\r') != std::string_view::npos) {}
 
     /// The next line; false at the end of the text.
     bool next(EdsLine& line);
@@ -47,6 +48,8 @@ private:
     /// Position of the next LF at or after m_pos, or the text's size when there is none; valid
     /// while it is not below m_pos (npos: not looked for yet).
     std::size_t m_nextLf = std::string_view::npos;
+    /// The text holds a CR: lines may also end at CR (most files end them at LF only).
+    bool m_hasCr;
 };
 
 /// Key comparison ignoring ASCII letter case, inline because every key line of a file meets it.
