@@ -8,6 +8,8 @@
 #include "core/util/text.h"
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <map>
 
 namespace busmason::eds {
@@ -19,6 +21,26 @@ using model::Severity;
 using util::iequals;
 
 namespace {
+
+/// The sub-index of a sub-entry as a number ("1A" and "0x1A" are 26); -1 for a main entry or a
+/// sub-index that is not hexadecimal.
+int subIndexOf(const object_dict& e) {
+    if (!e.isSubEntry()) {
+        return -1;
+    }
+    std::string_view s = e.subindex;
+    if (util::istartsWith(s, "0x")) {
+        s.remove_prefix(2);
+    }
+    if (s.empty() || s.size() > 4 || !util::isHexText(s)) {
+        return -1;
+    }
+    int v = 0;
+    for (const char c : s) {
+        v = v * 16 + (c <= '9' ? c - '0' : util::toLowerAscii(c) - 'a' + 10);
+    }
+    return v;
+}
 
 enum class Section { None, FileInfo, DeviceInfo, Object, Other };
 
@@ -38,28 +60,37 @@ enum class ObjectKey {
     CompactSubObj,
 };
 
+/// The key of an object-section line; the length and the first letter pick the one candidate
+/// to compare, since object sections hold most of a file's lines.
 ObjectKey objectKeyOf(std::string_view key) {
+    if (key.size() < 8) {
+        return ObjectKey::None;
+    }
+    const auto is = [&](std::string_view name, ObjectKey k) {
+        return keyEquals(key, name) ? k : ObjectKey::None;
+    };
+    const char first = util::toLowerAscii(key.front());
     switch (key.size()) {
     case 8:
-        return iequals(key, "DataType")   ? ObjectKey::DataType
-               : iequals(key, "LowLimit") ? ObjectKey::LowLimit
-               : iequals(key, "ObjFlags") ? ObjectKey::ObjFlags
-                                          : ObjectKey::None;
+        return first == 'd'   ? is("DataType", ObjectKey::DataType)
+               : first == 'l' ? is("LowLimit", ObjectKey::LowLimit)
+               : first == 'o' ? is("ObjFlags", ObjectKey::ObjFlags)
+                              : ObjectKey::None;
     case 9:
-        return iequals(key, "SubNumber")   ? ObjectKey::SubNumber
-               : iequals(key, "HighLimit") ? ObjectKey::HighLimit
-                                           : ObjectKey::None;
+        return first == 's'   ? is("SubNumber", ObjectKey::SubNumber)
+               : first == 'h' ? is("HighLimit", ObjectKey::HighLimit)
+                              : ObjectKey::None;
     case 10:
-        return iequals(key, "ObjectType")   ? ObjectKey::ObjectType
-               : iequals(key, "AccessType") ? ObjectKey::AccessType
-               : iequals(key, "PDOMapping") ? ObjectKey::PDOMapping
-                                            : ObjectKey::None;
+        return first == 'o'   ? is("ObjectType", ObjectKey::ObjectType)
+               : first == 'a' ? is("AccessType", ObjectKey::AccessType)
+               : first == 'p' ? is("PDOMapping", ObjectKey::PDOMapping)
+                              : ObjectKey::None;
     case 12:
-        return iequals(key, "DefaultValue") ? ObjectKey::DefaultValue : ObjectKey::None;
+        return is("DefaultValue", ObjectKey::DefaultValue);
     case 13:
-        return iequals(key, "ParameterName")   ? ObjectKey::ParameterName
-               : iequals(key, "CompactSubObj") ? ObjectKey::CompactSubObj
-                                               : ObjectKey::None;
+        return first == 'p'   ? is("ParameterName", ObjectKey::ParameterName)
+               : first == 'c' ? is("CompactSubObj", ObjectKey::CompactSubObj)
+                              : ObjectKey::None;
     default:
         return ObjectKey::None;
     }
@@ -84,51 +115,59 @@ constexpr FileInfoKey kFileInfoKeys[] = {
     {"ModifiedBy", &model::FileInfo::ModifiedBy},
 };
 
-struct DeviceTextKey {
+/// One [DeviceInfo] key and the field it fills: exactly one of the three members is set.
+struct DeviceKey {
     std::string_view key;
-    std::string model::DeviceInfo::*field;
-};
-struct DeviceFlagKey {
-    std::string_view key;
-    bool model::DeviceInfo::*field;
-};
-struct DeviceIntKey {
-    std::string_view key;
-    int model::DeviceInfo::*field;
+    std::string model::DeviceInfo::*text = nullptr;
+    bool model::DeviceInfo::*flag = nullptr;
+    int model::DeviceInfo::*number = nullptr;
 };
 
-constexpr DeviceTextKey kDeviceTextKeys[] = {
-    {"VendorName", &model::DeviceInfo::VendorName},
-    {"VendorNumber", &model::DeviceInfo::VendorNumber},
-    {"ProductName", &model::DeviceInfo::ProductName},
-    {"ProductNumber", &model::DeviceInfo::ProductNumber},
-    {"RevisionNumber", &model::DeviceInfo::RevisionNumber},
-    {"OrderCode", &model::DeviceInfo::OrderCode},
+using DI = model::DeviceInfo;
+const DeviceKey kDeviceKeys[] = {
+    {"VendorName", &DI::VendorName},
+    {"VendorNumber", &DI::VendorNumber},
+    {"ProductName", &DI::ProductName},
+    {"ProductNumber", &DI::ProductNumber},
+    {"RevisionNumber", &DI::RevisionNumber},
+    {"OrderCode", &DI::OrderCode},
+    {"BaudRate_10", nullptr, &DI::BaudRate_10},
+    {"BaudRate_20", nullptr, &DI::BaudRate_20},
+    {"BaudRate_50", nullptr, &DI::BaudRate_50},
+    {"BaudRate_125", nullptr, &DI::BaudRate_125},
+    {"BaudRate_250", nullptr, &DI::BaudRate_250},
+    {"BaudRate_500", nullptr, &DI::BaudRate_500},
+    {"BaudRate_800", nullptr, &DI::BaudRate_800},
+    {"BaudRate_1000", nullptr, &DI::BaudRate_1000},
+    {"SimpleBootUpMaster", nullptr, &DI::SimpleBootUpMaster},
+    {"SimpleBootUpSlave", nullptr, &DI::SimpleBootUpSlave},
+    {"Granularity", nullptr, nullptr, &DI::Granularity},
+    {"DynamicChannelsSupported", nullptr, &DI::DynamicChannelsSupported},
+    {"GroupMessaging", nullptr, &DI::GroupMessaging},
+    {"NrOfRXPDO", nullptr, nullptr, &DI::NrOfRXPDO},
+    {"NrOfTXPDO", nullptr, nullptr, &DI::NrOfTXPDO},
+    {"LSS_Supported", nullptr, &DI::LSS_Supported},
+    {"CompactPDO", nullptr, nullptr, &DI::CompactPDO},
 };
-constexpr DeviceFlagKey kDeviceFlagKeys[] = {
-    {"BaudRate_10", &model::DeviceInfo::BaudRate_10},
-    {"BaudRate_20", &model::DeviceInfo::BaudRate_20},
-    {"BaudRate_50", &model::DeviceInfo::BaudRate_50},
-    {"BaudRate_125", &model::DeviceInfo::BaudRate_125},
-    {"BaudRate_250", &model::DeviceInfo::BaudRate_250},
-    {"BaudRate_500", &model::DeviceInfo::BaudRate_500},
-    {"BaudRate_800", &model::DeviceInfo::BaudRate_800},
-    {"BaudRate_1000", &model::DeviceInfo::BaudRate_1000},
-    {"SimpleBootUpMaster", &model::DeviceInfo::SimpleBootUpMaster},
-    {"SimpleBootUpSlave", &model::DeviceInfo::SimpleBootUpSlave},
-    {"DynamicChannelsSupported", &model::DeviceInfo::DynamicChannelsSupported},
-    {"GroupMessaging", &model::DeviceInfo::GroupMessaging},
-    {"LSS_Supported", &model::DeviceInfo::LSS_Supported},
-};
-constexpr DeviceIntKey kDeviceIntKeys[] = {
-    {"Granularity", &model::DeviceInfo::Granularity},
-    {"NrOfRXPDO", &model::DeviceInfo::NrOfRXPDO},
-    {"NrOfTXPDO", &model::DeviceInfo::NrOfTXPDO},
-    {"CompactPDO", &model::DeviceInfo::CompactPDO},
-};
+static_assert(std::size(kDeviceKeys) <= 32, "one bit per key in Parser::m_deviceSeen");
+
+/// How often c occurs in text.
+std::size_t countChar(std::string_view text, char c) {
+    std::size_t n = 0;
+    const char* p = text.data();
+    const char* end = p + text.size();
+    while ((p = static_cast<const char*>(std::memchr(p, c, static_cast<std::size_t>(end - p))))) {
+        ++n;
+        ++p;
+    }
+    return n;
+}
 
 /// Sub-entry names of a CompactSubObj object, from its [xxxxName] section.
 using CompactNames = std::map<int, std::string>;
+
+/// Highest sub-index a CompactSubObj object can have.
+constexpr int kMaxCompactSub = 0xFE;
 
 class Parser {
 public:
@@ -142,6 +181,7 @@ public:
 
 private:
     void header(const EdsLine& line);
+    void objectHeader(const EdsLine& line);
     void fileInfoKey(const EdsLine& line);
     void deviceInfoKey(const EdsLine& line);
     bool objectKey(const EdsLine& line);
@@ -168,9 +208,12 @@ private:
     std::uint32_t m_deviceSeen = 0;
     bool m_sawFileInfo = false;
     bool m_sawDeviceInfo = false;
-    /// CompactSubObj count by entry, and the [xxxxName] names by object index.
+    /// Per entry, parallel to the node's objects: the line of its DefaultValue (its header line
+    /// while it has none), so that a mapping value is reported where it stands.
+    std::vector<int> m_defaultLine;
+    /// CompactSubObj count by entry, in file order, and the [xxxxName] names by object index.
     std::vector<std::pair<EntryId, int>> m_compact;
-    std::map<std::string, CompactNames> m_compactNames;
+    std::map<int, CompactNames> m_compactNames;
     /// The [xxxxName] section being read, when the current section is one.
     CompactNames* m_namesSection = nullptr;
 };
@@ -187,36 +230,38 @@ void Parser::storeFixed(std::string& field, std::string_view value, std::size_t 
 void Parser::header(const EdsLine& line) {
     const std::string_view name = line.section;
     m_namesSection = nullptr;
-    if (iequals(name, "FileInfo")) {
+    // Object sections are by far the most common: four hexadecimal digits decide at once.
+    if (name.size() >= 4 && hexIndex(name.substr(0, 4)) >= 0) {
+        objectHeader(line);
+    } else if (iequals(name, "FileInfo")) {
         m_section = Section::FileInfo;
         m_sawFileInfo = true;
-        return;
-    }
-    if (iequals(name, "DeviceInfo")) {
+    } else if (iequals(name, "DeviceInfo")) {
         m_section = Section::DeviceInfo;
         m_sawDeviceInfo = true;
-        return;
-    }
-    if (name.size() < 4 || !util::isHexText(name.substr(0, 4))) {
+    } else {
         m_section = Section::Other;
-        return;
     }
+}
+
+void Parser::objectHeader(const EdsLine& line) {
+    const std::string_view name = line.section;
     m_section = Section::Object;
-    object_dict e;
+    object_dict& e = m_node->objects.emplace_back();
     e.index.assign(name.substr(0, 4));
     storeFixed(e.name, name, model::kNameWidth, "section name", line.number);
     const std::string_view rest = name.substr(4);
     if (util::istartsWith(rest, "sub")) {
         e.subindex.assign(rest.substr(3));
     } else if (iequals(rest, "Name")) {
-        m_namesSection = &m_compactNames[util::toUpper(e.index)];
+        m_namesSection = &m_compactNames[hexIndex(e.index)];
     }
-    m_node->objects.push_back(std::move(e));
+    m_defaultLine.push_back(line.number);
 }
 
 void Parser::fileInfoKey(const EdsLine& line) {
     for (std::size_t i = 0; i < std::size(kFileInfoKeys); ++i) {
-        if (iequals(line.key, kFileInfoKeys[i].key)) {
+        if (keyEquals(line.key, kFileInfoKeys[i].key)) {
             if (!(m_fileInfoSeen & (1u << i))) {
                 m_fileInfoSeen |= 1u << i;
                 // FileName keeps the library file name: it is the node's link to its EDS.
@@ -230,43 +275,33 @@ void Parser::fileInfoKey(const EdsLine& line) {
 }
 
 void Parser::deviceInfoKey(const EdsLine& line) {
-    std::size_t bit = 0;
-    for (const auto& k : kDeviceTextKeys) {
-        if (iequals(line.key, k.key)) {
-            if (!(m_deviceSeen & (1u << bit))) {
-                m_node->deviceInfo.*k.field = std::string(line.value);
-            }
-            m_deviceSeen |= 1u << bit;
+    for (std::size_t i = 0; i < std::size(kDeviceKeys); ++i) {
+        const DeviceKey& k = kDeviceKeys[i];
+        if (!keyEquals(line.key, k.key)) {
+            continue;
+        }
+        if (m_deviceSeen & (1u << i)) {
             return;
         }
-        ++bit;
-    }
-    for (const auto& k : kDeviceFlagKeys) {
-        if (iequals(line.key, k.key)) {
-            if (!(m_deviceSeen & (1u << bit))) {
-                m_node->deviceInfo.*k.field = model::leadingDecimal(line.value) != 0;
-            }
-            m_deviceSeen |= 1u << bit;
-            return;
+        m_deviceSeen |= 1u << i;
+        model::DeviceInfo& d = m_node->deviceInfo;
+        // Numbers may be written in hexadecimal as well ("NrOfRXPDO=0x4").
+        if (k.text) {
+            d.*k.text = std::string(line.value);
+        } else if (k.flag) {
+            d.*k.flag = model::readIntegerLenient(line.value) != 0;
+        } else {
+            d.*k.number = model::readIntegerLenient(line.value);
         }
-        ++bit;
-    }
-    for (const auto& k : kDeviceIntKeys) {
-        if (iequals(line.key, k.key)) {
-            if (!(m_deviceSeen & (1u << bit))) {
-                m_node->deviceInfo.*k.field = model::leadingDecimal(line.value);
-            }
-            m_deviceSeen |= 1u << bit;
-            return;
-        }
-        ++bit;
+        return;
     }
 }
 
 bool Parser::objectKey(const EdsLine& line) {
     if (m_namesSection) {
         // [xxxxName]: "n=name" lines name the compact sub-entries.
-        if (auto sub = model::tryReadInteger(line.key); sub && *sub >= 1 && *sub <= 0xFE) {
+        if (auto sub = model::tryReadInteger(line.key);
+            sub && *sub >= 1 && *sub <= kMaxCompactSub) {
             (*m_namesSection)[static_cast<int>(*sub)] = std::string(line.value);
         }
         return true;
@@ -304,6 +339,7 @@ bool Parser::objectKey(const EdsLine& line) {
         break;
     case ObjectKey::DefaultValue:
         e.DefaultValue.assign(line.value);
+        m_defaultLine.back() = line.number;
         break;
     case ObjectKey::PDOMapping:
         e.PDOMapping = model::readIntegerLenient(line.value);
@@ -311,12 +347,22 @@ bool Parser::objectKey(const EdsLine& line) {
     case ObjectKey::ObjFlags:
         e.ObjFlags = model::readIntegerLenient(line.value);
         break;
-    case ObjectKey::CompactSubObj:
-        if (const int n = model::readIntegerLenient(line.value); n > 0) {
-            m_compact.emplace_back(static_cast<EntryId>(m_node->objects.size() - 1),
-                                   std::min(n, 0xFE));
+    case ObjectKey::CompactSubObj: {
+        int n = model::readIntegerLenient(line.value);
+        if (n > kMaxCompactSub) {
+            warn(line.number, "CompactSubObj " + std::string(line.value) + " cut to " +
+                                  std::to_string(kMaxCompactSub));
+            n = kMaxCompactSub;
+        }
+        const auto id = static_cast<EntryId>(m_node->objects.size() - 1);
+        if (!m_compact.empty() && m_compact.back().first == id) {
+            m_compact.pop_back();
+        }
+        if (n > 0) {
+            m_compact.emplace_back(id, n);
         }
         break;
+    }
     case ObjectKey::None:
         break;
     }
@@ -329,32 +375,41 @@ void Parser::expandCompactObjects() {
     }
     auto& objects = m_node->objects;
     // An object that lists its sub-entries itself keeps them.
+    std::vector<int> listed;
+    for (const object_dict& e : objects) {
+        if (e.isSubEntry()) {
+            listed.push_back(hexIndex(e.index));
+        }
+    }
+    std::sort(listed.begin(), listed.end());
     std::vector<std::pair<EntryId, int>> expand;
+    std::size_t added = 0;
     for (const auto& [id, count] : m_compact) {
-        const std::string& idx = objects[id].index;
-        const bool hasSubs = std::any_of(objects.begin(), objects.end(), [&](const object_dict& e) {
-            return e.isSubEntry() && iequals(e.index, idx);
-        });
-        if (!objects[id].isSubEntry() && !hasSubs) {
+        if (!objects[id].isSubEntry() &&
+            !std::binary_search(listed.begin(), listed.end(), hexIndex(objects[id].index))) {
             expand.emplace_back(id, count);
+            added += static_cast<std::size_t>(count) + 1;
         }
     }
     if (expand.empty()) {
         return;
     }
     std::vector<object_dict> out;
-    out.reserve(objects.size() + 64);
+    std::vector<int> lines;
+    out.reserve(objects.size() + added);
+    lines.reserve(objects.size() + added);
     std::size_t next = 0;
     for (EntryId id = 0; id < objects.size(); ++id) {
         out.push_back(std::move(objects[id]));
+        lines.push_back(m_defaultLine[id]);
         if (next >= expand.size() || expand[next].first != id) {
             continue;
         }
         const int count = expand[next++].second;
-        object_dict& main = out.back();
-        main.SubNumber = count + 1;
+        out.back().SubNumber = count + 1;
+        const object_dict& main = out.back();
         const CompactNames* names = nullptr;
-        if (auto it = m_compactNames.find(util::toUpper(main.index)); it != m_compactNames.end()) {
+        if (auto it = m_compactNames.find(hexIndex(main.index)); it != m_compactNames.end()) {
             names = &it->second;
         }
         object_dict sub0;
@@ -367,34 +422,37 @@ void Parser::expandCompactObjects() {
         sub0.AccessType = "ro";
         sub0.DefaultValue = std::to_string(count);
         sub0.PDOMapping = 0;
-        const object_dict mainCopy = main;
+        // The sub-entries copy from the main entry, which stays in place: out has its room.
+        const int mainLine = lines.back();
         out.push_back(std::move(sub0));
+        lines.push_back(mainLine);
+        const object_dict& owner = out[out.size() - 2];
         for (int k = 1; k <= count; ++k) {
             object_dict s;
-            s.index = mainCopy.index;
+            s.index = owner.index;
             s.subindex = util::hexUpper(static_cast<unsigned>(k));
-            s.name = mainCopy.index + "sub" + s.subindex;
-            std::string name;
+            s.name = owner.index + "sub" + s.subindex;
+            const std::string* given = nullptr;
             if (names) {
-                if (auto it = names->find(k); it != names->end()) {
-                    name = it->second;
+                if (auto it = names->find(k); it != names->end() && !it->second.empty()) {
+                    given = &it->second;
                 }
             }
-            if (name.empty()) {
-                name = mainCopy.ParameterName + std::to_string(k);
-            }
+            const std::string name = given ? *given : owner.ParameterName + std::to_string(k);
             s.ParameterName.assign(util::cutUtf8(name, model::kParameterNameWidth - 1));
             s.ObjectType = 7;
-            s.DataType = mainCopy.DataType;
-            s.AccessType = mainCopy.AccessType;
-            s.PDOMapping = mainCopy.PDOMapping;
-            s.DefaultValue = mainCopy.DefaultValue;
-            s.LowLimit = mainCopy.LowLimit;
-            s.HighLimit = mainCopy.HighLimit;
+            s.DataType = owner.DataType;
+            s.AccessType = owner.AccessType;
+            s.PDOMapping = owner.PDOMapping;
+            s.DefaultValue = owner.DefaultValue;
+            s.LowLimit = owner.LowLimit;
+            s.HighLimit = owner.HighLimit;
             out.push_back(std::move(s));
+            lines.push_back(mainLine);
         }
     }
     objects = std::move(out);
+    m_defaultLine = std::move(lines);
 }
 
 void Parser::identity() {
@@ -410,13 +468,24 @@ void Parser::identity() {
 
 bool Parser::mappingLinks() {
     model::node& n = *m_node;
-    for (const unsigned base : {0x1600u, 0x1A00u}) {
-        for (unsigned m = base; m <= base + 0xFF; ++m) {
-            for (int s = 1; s <= 15; ++s) {
-                const EntryId id = model::findEntryIdByNumber(n, m, s);
-                if (id == model::kNoEntry) {
-                    break;
+    const auto& index = n.objectIndex;
+    for (const int base : {0x1600, 0x1A00}) {
+        // Only the mapping objects the file has: an absent one has no sub-entry 1 either.
+        auto it = std::lower_bound(index.begin(), index.end(), base,
+                                   [](const auto& p, int v) { return p.first < v; });
+        for (; it != index.end() && it->first <= base + 0xFF; ++it) {
+            // Sub-entries 1 to 15 of this object, as the walk from its main entry meets them.
+            std::array<EntryId, 16> subs;
+            subs.fill(model::kNoEntry);
+            for (EntryId id = it->second + 1;
+                 id < n.objects.size() && hexIndex(n.objects[id].index) == it->first; ++id) {
+                const int s = subIndexOf(n.objects[id]);
+                if (s >= 1 && s <= 15 && subs[static_cast<std::size_t>(s)] == model::kNoEntry) {
+                    subs[static_cast<std::size_t>(s)] = id;
                 }
+            }
+            for (std::size_t s = 1; s <= 15 && subs[s] != model::kNoEntry; ++s) {
+                const EntryId id = subs[s];
                 object_dict& e = n.objects[id];
                 e.isMappingEntry = true;
                 if (e.DefaultValue.empty()) {
@@ -424,13 +493,16 @@ bool Parser::mappingLinks() {
                 }
                 const auto value = model::tryReadInteger(e.DefaultValue);
                 if (!value) {
-                    error(0, "mapping " + model::describeEntry(e) + " DefaultValue '" +
-                                 e.DefaultValue + "' is not a valid integer value");
+                    error(m_defaultLine[id], "mapping " + model::describeEntry(e) +
+                                                 " DefaultValue '" + e.DefaultValue +
+                                                 "' is not a valid integer value");
                     return false;
                 }
                 if (*value == 0) {
                     continue;
                 }
+                // The mapped object from the value's number: index in bits 16-31, sub-index in
+                // bits 8-15, so that 0x60001108 designates sub-index 0x11.
                 const auto v = static_cast<std::uint32_t>(*value);
                 const EntryId target =
                     model::findEntryIdByNumber(n, v >> 16, static_cast<int>((v >> 8) & 0xFF));
@@ -439,7 +511,7 @@ bool Parser::mappingLinks() {
                 }
                 e.link = target;
                 n.objects[target].link = id;
-                e.pdoKind = static_cast<int>(m - base + 1);
+                e.pdoKind = it->first - base + 1;
             }
         }
     }
@@ -448,14 +520,11 @@ bool Parser::mappingLinks() {
 
 EdsReadResult Parser::run(std::string_view bytes) {
     std::string converted;
-    if (!util::isValidUtf8(bytes)) {
-        converted = util::latin1ToUtf8(bytes);
-        bytes = converted;
-    }
-    if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") {
-        bytes.remove_prefix(3);
-    }
-    m_node->objects.reserve(bytes.size() / 120 + 16);
+    bytes = edsText(bytes, converted);
+    // Every section header holds a "[": room for all entries at once, so they never move.
+    const std::size_t sections = countChar(bytes, '[');
+    m_node->objects.reserve(sections);
+    m_defaultLine.reserve(sections);
 
     EdsLineReader reader(bytes);
     EdsLine line;
@@ -512,6 +581,15 @@ EdsReadResult Parser::run(std::string_view bytes) {
     return result;
 }
 
+/// What went wrong with a file, without the file name that the diagnostic carries anyway.
+std::string fileErrorReason(const model::FileError& e) {
+    std::string_view what = e.what();
+    if (what.starts_with(e.path() + ": ")) {
+        what.remove_prefix(e.path().size() + 2);
+    }
+    return std::string(what);
+}
+
 } // namespace
 
 EdsReadResult parseEds(std::string_view bytes, const std::string& fileName,
@@ -526,7 +604,7 @@ EdsReadResult readEdsFile(const std::filesystem::path& path, const std::string& 
         bytes = util::readFile(path);
     } catch (const model::FileError& e) {
         EdsReadResult r;
-        r.diagnostics.push_back({Severity::Error, util::displayPath(path), 0, {}, e.what()});
+        r.diagnostics.push_back({Severity::Error, e.path(), 0, {}, fileErrorReason(e)});
         return r;
     }
     return parseEds(bytes, util::displayPath(path), libraryName, address);
