@@ -1,5 +1,6 @@
 #include "command.h"
 #include "json.h"
+#include "project_args.h"
 
 #include "core/persistence/project_file.h"
 #include "core/persistence/project_io.h"
@@ -12,30 +13,6 @@ namespace busmason::cli {
 namespace {
 
 using persistence::LoadResult;
-
-/// Loads the project named by the first argument, printing the findings to stderr; the session
-/// is empty when the load stopped.
-LoadResult loadForCommand(Args& args, const std::string& command) {
-    std::string edsFolder = takeOption(args, "--eds-folder");
-    if (edsFolder.empty()) {
-        edsFolder = (installFolder() / "eds").string();
-    }
-    if (args.empty()) {
-        throw UsageError("project " + command + " needs a project file");
-    }
-    LoadResult loaded = persistence::loadProject(args.front(), edsFolder);
-    args.erase(args.begin());
-    for (const model::Diagnostic& d : loaded.diagnostics) {
-        std::cerr << model::formatDiagnostic(d) << "\n";
-    }
-    return loaded;
-}
-
-void rejectExtra(const Args& args) {
-    if (!args.empty()) {
-        throw UsageError("unexpected argument '" + args.front() + "'");
-    }
-}
 
 std::string showJson(const model::Network& net) {
     const model::NetworkParameters& p = net.parameters;
@@ -131,7 +108,7 @@ std::string showText(const model::Network& net) {
 
 int show(Args args) {
     const bool json = takeFlag(args, "--json");
-    LoadResult loaded = loadForCommand(args, "show");
+    LoadResult loaded = loadProjectArgument(args, edsFolderOption(args), "project show");
     rejectExtra(args);
     if (!loaded.session) {
         return 1;
@@ -141,17 +118,10 @@ int show(Args args) {
     return 0;
 }
 
-/// True when a finding is about the project's own files: what a save writes then differs from
-/// what was read.
-bool changesTheProject(const model::Diagnostic& d, const network::NetworkSession& s) {
-    return d.file == util::displayPath(s.projectFile()) ||
-           d.file == util::displayPath(s.couplerFile());
-}
-
 int save(Args args) {
     std::string to = takeOption(args, "--to");
     const bool force = takeFlag(args, "--force");
-    LoadResult loaded = loadForCommand(args, "save");
+    LoadResult loaded = loadProjectArgument(args, edsFolderOption(args), "project save");
     rejectExtra(args);
     if (!loaded.session) {
         return 1;
@@ -163,11 +133,7 @@ int save(Args args) {
     couplerFile.replace_extension(".pco");
     std::error_code ec;
     const bool overwrites = std::filesystem::equivalent(projectFile, session.projectFile(), ec);
-    bool lossy = false;
-    for (const model::Diagnostic& d : loaded.diagnostics) {
-        lossy = lossy || changesTheProject(d, session);
-    }
-    if (overwrites && lossy && !force) {
+    if (overwrites && loadLeftSomethingOut(loaded.diagnostics, session) && !force) {
         std::cerr << "busmason-cli project save: not overwriting " << util::displayPath(projectFile)
                   << ": the load left out or changed what is listed above; use --to OUT.bsm "
                      "or --force\n";

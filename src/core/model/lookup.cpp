@@ -63,13 +63,14 @@ EntryId findEntryId(const node& n, std::string_view index, std::string_view sub)
     }
     for (EntryId id = main + 1; id < n.objects.size(); ++id) {
         const object_dict& e = n.objects[id];
+        // An entry of another object ends the walk, even when its sub-index text matches.
+        if (!prefixedEquals(e.index, index)) {
+            return kNoEntry;
+        }
         const bool matches = util::istartsWith(e.subindex, "0x") ? util::iequals(e.subindex, sub)
                                                                  : prefixedEquals(e.subindex, sub);
         if (matches) {
             return id;
-        }
-        if (!prefixedEquals(e.index, index)) {
-            return kNoEntry;
         }
     }
     return kNoEntry;
@@ -97,11 +98,11 @@ EntryId findEntryIdByNumber(const node& n, unsigned index, int sub) {
     }
     for (EntryId id = main + 1; id < n.objects.size(); ++id) {
         const object_dict& e = n.objects[id];
-        if (subNumberOf(e) == sub) {
-            return id;
-        }
         if (!prefixedEquals(e.index, idx)) {
             return kNoEntry;
+        }
+        if (subNumberOf(e) == sub) {
+            return id;
         }
     }
     return kNoEntry;

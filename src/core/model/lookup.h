@@ -13,9 +13,9 @@ namespace busmason::model {
 /// 1. the first entry whose "0x" + index equals index is the main entry; none: no result;
 /// 2. a main entry without SubNumber (a simple variable) is the result for sub "0x0" or "0x00";
 /// 3. sub "-1" gives the main entry;
-/// 4. otherwise the entries after it are walked: the first whose sub-index key ("0x" +
-///    subindex, or subindex when it already begins with "0x") equals sub is the result; the walk
-///    ends without result at the first entry of another index, or at the end of the list.
+/// 4. otherwise the entries after it are walked: the walk ends without result at the first entry
+///    of another index, or at the end of the list; before that, the first whose sub-index key
+///    ("0x" + subindex, or subindex when it already begins with "0x") equals sub is the result.
 EntryId findEntryId(const node& n, std::string_view index, std::string_view sub);
 
 object_dict* findEntry(node& n, std::string_view index, std::string_view sub);

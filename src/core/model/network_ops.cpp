@@ -1,5 +1,7 @@
 #include "core/model/network_ops.h"
 
+#include "core/nodeconfig/administration.h"
+
 #include "core/eds/eds_parser.h"
 #include "core/util/file_io.h"
 
@@ -166,13 +168,9 @@ void NetworkSession::moveNode(int oldAddress, int newAddress) {
     if (newAddress == oldAddress) {
         return;
     }
-    if (newAddress < 1 || newAddress > model::kMaxNodes) {
-        throw LimitError("node address " + std::to_string(newAddress) + " is outside 1 to 127");
-    }
-    if (m_network.at(newAddress)) {
-        throw LimitError("node address " + std::to_string(newAddress) + " is taken");
-    }
-    m_network.put(newAddress, m_network.take(oldAddress));
+    // The move itself (with the COB-ID writes that follow the address) is the node
+    // configuration's rule; the session keeps its list and tree labels in step.
+    nodeconfig::changeNodeAddress(m_network, oldAddress, newAddress);
     const int pos = listPosition(oldAddress);
     if (pos >= 0) {
         NetworkListEntry& e = m_list[static_cast<std::size_t>(pos)];

@@ -91,9 +91,10 @@ public:
     /// tree labels read 1..N in list order. The list order does not change. Modified when a node
     /// moved.
     void arrange();
-    /// Moves the node at oldAddress to the free newAddress and relabels its list entry
-    /// (movedCaption) and tree label (the new address). Throws LimitError when newAddress is
-    /// taken or outside 1 to 127, or when there is no node at oldAddress.
+    /// Moves the node at oldAddress to the free newAddress (nodeconfig::changeNodeAddress: its
+    /// COB-ID writes follow) and relabels its list entry (movedCaption) and tree label (the new
+    /// address). Throws nodeconfig::RefusedError when newAddress is taken ("<ADDRESS PRESENT
+    /// YET>") or outside 1 to 127, LimitError when there is no node at oldAddress.
     void moveNode(int oldAddress, int newAddress);
 
 private:

@@ -18,12 +18,14 @@ object_dict entry(std::string index, std::string sub = "-1", int subNumber = -1)
 /// [1000] [1003] [1003sub0] [1003sub1] [1003Value] [1017] [1018] [1018sub0..4] [1a00] [1a00sub1]
 node sampleNode(bool indexed) {
     node n;
-    n.objects = {entry("1000"),          entry("1003", "-1", 2), entry("1003", "0"),
-                 entry("1003", "1"),     entry("1003"),          entry("1017"),
-                 entry("1018", "-1", 5), entry("1018", "0"),     entry("1018", "1"),
-                 entry("1018", "2"),     entry("1018", "3"),     entry("1018", "4"),
-                 entry("1a00", "-1", 2), entry("1a00", "1"),     entry("1A01"),
-                 entry("6000", "-1", 2), entry("6000", "0x1")};
+    n.objects = {entry("1000"), entry("1003", "-1", 2), entry("1003", "0"), entry("1003", "1"),
+                 entry("1003"), entry("1017"), entry("1018", "-1", 5), entry("1018", "0"),
+                 entry("1018", "1"), entry("1018", "2"), entry("1018", "3"), entry("1018", "4"),
+                 entry("1a00", "-1", 2), entry("1a00", "1"), entry("1A01"), entry("6000", "-1", 2),
+                 entry("6000", "0x1"),
+                 // A simple variable followed by a stray sub-entry of an object without a main
+                 // section: the stray entry belongs to another object.
+                 entry("7000"), entry("7001", "1")};
     if (indexed) {
         indexObjects(n);
     }
@@ -51,6 +53,7 @@ TEST_P(Lookup, FollowsTheLookupRules) {
         {"0X1a00", "-1", 12},         {"0x1a01", "-1", 14},
         {"0x6000", "0x1", 16},        // a sub-index already written with "0x"
         {"0x6000", "0x01", kNoEntry}, // texts are compared, not numbers
+        {"0x7000", "0x1", kNoEntry},  // never an entry of the next object
         {"0x2000", "-1", kNoEntry},   {"1000", "-1", kNoEntry},
     };
     for (const Case& c : cases) {
@@ -66,6 +69,7 @@ TEST_P(Lookup, ByNumberComparesSubIndexValues) {
     EXPECT_EQ(findEntryIdByNumber(n, 0x6000, 1), 16u);
     EXPECT_EQ(findEntryIdByNumber(n, 0x1018, 5), kNoEntry);
     EXPECT_EQ(findEntryIdByNumber(n, 0x1A00, -1), 12u);
+    EXPECT_EQ(findEntryIdByNumber(n, 0x7000, 1), kNoEntry);
 }
 
 INSTANTIATE_TEST_SUITE_P(IndexedAndLinear, Lookup, ::testing::Bool());

@@ -1,4 +1,5 @@
 #include "core/model/network_ops.h"
+#include "core/nodeconfig/refusal.h"
 
 #include "support/test_support.h"
 
@@ -160,8 +161,8 @@ TEST(NetworkSession, MovingANodeRelabelsItsEntry) {
               (std::vector<std::string>{"1:1 - io.eds|1", "2:2 - coupler.eds|2", "5:5- io.eds|5"}));
     EXPECT_EQ(s.network().at(5)->address, 5);
     EXPECT_EQ(s.network().at(3), nullptr);
-    EXPECT_THROW(s.moveNode(5, 1), LimitError);
-    EXPECT_THROW(s.moveNode(5, 128), LimitError);
+    EXPECT_THROW(s.moveNode(5, 1), nodeconfig::RefusedError);
+    EXPECT_THROW(s.moveNode(5, 128), nodeconfig::RefusedError);
     EXPECT_THROW(s.moveNode(4, 6), LimitError);
     s.arrange();
     EXPECT_EQ(s.list()[2].caption, "3-\nio.eds");

@@ -1,0 +1,49 @@
+#include "project_args.h"
+
+#include "core/util/file_io.h"
+
+#include <iostream>
+
+namespace busmason::cli {
+
+std::filesystem::path edsFolderOption(Args& args) {
+    const std::string folder = takeOption(args, "--eds-folder");
+    return folder.empty() ? installFolder() / "eds" : std::filesystem::path(folder);
+}
+
+void printDiagnostics(const std::vector<model::Diagnostic>& diagnostics) {
+    for (const model::Diagnostic& d : diagnostics) {
+        std::cerr << model::formatDiagnostic(d) << "\n";
+    }
+}
+
+persistence::LoadResult loadProjectArgument(Args& args, const std::filesystem::path& edsFolder,
+                                            const std::string& command) {
+    if (args.empty()) {
+        throw UsageError(command + " needs a project file");
+    }
+    persistence::LoadResult loaded = persistence::loadProject(args.front(), edsFolder);
+    args.erase(args.begin());
+    printDiagnostics(loaded.diagnostics);
+    return loaded;
+}
+
+bool loadLeftSomethingOut(const std::vector<model::Diagnostic>& diagnostics,
+                          const network::NetworkSession& session) {
+    const std::string project = util::displayPath(session.projectFile());
+    const std::string coupler = util::displayPath(session.couplerFile());
+    for (const model::Diagnostic& d : diagnostics) {
+        if (d.file == project || d.file == coupler) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void rejectExtra(const Args& args) {
+    if (!args.empty()) {
+        throw UsageError("unexpected argument '" + args.front() + "'");
+    }
+}
+
+} // namespace busmason::cli
