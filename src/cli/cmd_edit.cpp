@@ -63,7 +63,7 @@ int argumentCount(const std::string& name, const std::vector<std::string>& rest)
         if (rest.size() < 2) {
             return 3;
         }
-        return rest[1] == "config" ? 4 : 3;
+        return rest[1] == "config" ? 5 : 3;
     }
     const auto it = counts.find(name);
     if (it == counts.end()) {
@@ -317,8 +317,9 @@ void EditRun::apply(const Action& a) {
         coupler::CouplerSession coupler(net(), address);
         const coupler::PlacementOutcome outcome = coupler.close();
         if (outcome.failure) {
+            // The coupler window reports every placement failure at close as out of PDOs.
             std::cerr << "busmason-cli edit: warning: coupler-close " << address << ": "
-                      << coupler::addFailureKey(outcome.failure->result) << " "
+                      << coupler::kOutOfPdosKey << " "
                       << coupler::describeFailure(*outcome.failure)
                       << "; the channels before it are placed\n";
         }

@@ -1,53 +1,23 @@
 #include "core/eds/eds_library.h"
+#include "support/cli_run.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <sys/wait.h>
-
 namespace busmason {
 namespace {
 
-struct RunResult {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string quote(const std::string& s) {
-    std::string q = "'";
-    for (const char c : s) {
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return q + "'";
-}
-
-/// Runs a shell command line, capturing its standard output and error.
-RunResult shell(const std::string& command) {
-    test::TempDir capture;
-    const auto out = capture / "out";
-    const auto err = capture / "err";
-    const int raw = std::system(("( " + command + " ) >" + quote(out.string()) + " 2>" +
-                                 quote(err.string()) + " </dev/null")
-                                    .c_str());
-    RunResult r;
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    r.out = test::readBytes(out);
-    r.err = test::readBytes(err);
-    return r;
-}
-
-RunResult cli(const std::string& arguments) {
-    return shell(quote(BUSMASON_CLI) + " " + arguments);
-}
+using test::CliRun;
+using test::runCli;
+using test::runShell;
+using test::shellQuote;
 
 std::string fixture(const char* name) {
     return test::testData(std::string("eds/") + name).string();
 }
 
 TEST(EdsDumpCommand, WritesTheNodeAsJson) {
-    const RunResult r = cli("eds dump " + quote(fixture("dump_small.eds")) + " --json");
+    const CliRun r = runCli("eds dump " + shellQuote(fixture("dump_small.eds")) + " --json");
     EXPECT_EQ(r.status, 0) << r.err;
     const std::string expected = test::readBytes(fixture("dump_small.json"));
     EXPECT_EQ(test::firstDifference(expected, r.out), "");
@@ -56,7 +26,7 @@ TEST(EdsDumpCommand, WritesTheNodeAsJson) {
 }
 
 TEST(EdsDumpCommand, SummaryWarningsAndErrors) {
-    const RunResult summary = cli("eds dump " + quote(fixture("io_module.eds")));
+    const CliRun summary = runCli("eds dump " + shellQuote(fixture("io_module.eds")));
     EXPECT_EQ(summary.status, 0);
     EXPECT_NE(summary.out.find("DIO-4 (Fixture Devices)"), std::string::npos) << summary.out;
     EXPECT_NE(summary.out.find("3 PDO mapping entries, 2 linked"), std::string::npos)
@@ -65,14 +35,14 @@ TEST(EdsDumpCommand, SummaryWarningsAndErrors) {
     test::TempDir dir;
     test::writeBytes(dir / "warn.eds", "[DeviceInfo]\nProductName=P\n[2000]\nParameterName=" +
                                            std::string(300, 'n') + "\n");
-    const RunResult warned = cli("eds dump " + quote((dir / "warn.eds").string()));
+    const CliRun warned = runCli("eds dump " + shellQuote((dir / "warn.eds").string()));
     EXPECT_EQ(warned.status, 0);
     EXPECT_NE(warned.err.find((dir / "warn.eds").string() + ":4: warning: ParameterName cut"),
               std::string::npos)
         << warned.err;
 
     test::writeBytes(dir / "bad.eds", "[1000]\nParameterName=x\nDataType=seven\n");
-    const RunResult bad = cli("eds dump --json " + quote((dir / "bad.eds").string()));
+    const CliRun bad = runCli("eds dump --json " + shellQuote((dir / "bad.eds").string()));
     EXPECT_EQ(bad.status, 1);
     EXPECT_EQ(bad.out, "");
     EXPECT_NE(bad.err.find((dir / "bad.eds").string() +
@@ -80,20 +50,20 @@ TEST(EdsDumpCommand, SummaryWarningsAndErrors) {
               std::string::npos)
         << bad.err;
 
-    const RunResult missing = cli("eds dump " + quote((dir / "missing.eds").string()));
+    const CliRun missing = runCli("eds dump " + shellQuote((dir / "missing.eds").string()));
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.err.find("missing.eds"), std::string::npos);
 
     for (const char* usage : {"eds dump", "eds", "eds dump a.eds b.eds", "eds list"}) {
         SCOPED_TRACE(usage);
-        const RunResult r = cli(usage);
+        const CliRun r = runCli(usage);
         EXPECT_EQ(r.status, 2);
         EXPECT_NE(r.err, "");
     }
 }
 
 TEST(EdsCheckCommand, OneFindingPerLineAndTheExitStatus) {
-    const RunResult clean = cli("eds check " + quote(fixture("io_module.eds")));
+    const CliRun clean = runCli("eds check " + shellQuote(fixture("io_module.eds")));
     EXPECT_EQ(clean.status, 0) << clean.out;
     EXPECT_EQ(clean.out, "");
 
@@ -103,7 +73,7 @@ TEST(EdsCheckCommand, OneFindingPerLineAndTheExitStatus) {
                                          "[MandatoryObjects]\nSupportedObjects=1\n1=0x1000\n"
                                          "[1000]\nParameterName=Device type\nDataType=0x0E\n"
                                          "AccessType=read\n");
-    const RunResult faulty = cli("eds check " + quote(file));
+    const CliRun faulty = runCli("eds check " + shellQuote(file));
     EXPECT_EQ(faulty.status, 1);
     EXPECT_TRUE(faulty.out.starts_with(file + ":4: [MandatoryObjects] does not list 0x1001\n"))
         << faulty.out;
@@ -114,22 +84,22 @@ TEST(EdsCheckCommand, OneFindingPerLineAndTheExitStatus) {
         << faulty.out;
     EXPECT_EQ(faulty.out.back(), '\n');
 
-    const RunResult missing = cli("eds check " + quote((dir / "missing.eds").string()));
+    const CliRun missing = runCli("eds check " + shellQuote((dir / "missing.eds").string()));
     EXPECT_EQ(missing.status, 2);
     EXPECT_EQ(missing.out, "");
     EXPECT_NE(missing.err.find("missing.eds"), std::string::npos);
-    EXPECT_EQ(cli("eds check").status, 2);
+    EXPECT_EQ(runCli("eds check").status, 2);
 }
 
 /// The installation's checker, run as the program runs it: in a working folder, with the bin
 /// folder and the EDS path as its arguments.
 class EdsCheckScript : public ::testing::Test {
 protected:
-    RunResult check(const std::string& environment, const std::filesystem::path& bin,
-                    const std::string& eds) {
-        return shell("cd " + quote(m_work.path().string()) + " && " + environment + " " +
-                     quote(test::installData("bin/EDSCheck").string()) + " " + quote(bin.string()) +
-                     " " + quote(eds));
+    CliRun check(const std::string& environment, const std::filesystem::path& bin,
+                 const std::string& eds) {
+        return runShell("cd " + shellQuote(m_work.path().string()) + " && " + environment + " " +
+                        shellQuote(test::installData("bin/EDSCheck").string()) + " " +
+                        shellQuote(bin.string()) + " " + shellQuote(eds));
     }
     eds::CheckerVerdict verdict() const { return eds::readVerdict(m_work / "eds.err"); }
 
@@ -137,7 +107,7 @@ protected:
 };
 
 TEST_F(EdsCheckScript, WritesTheFindingsToTheVerdictFile) {
-    const std::string env = "BUSMASON_CLI=" + quote(BUSMASON_CLI);
+    const std::string env = "BUSMASON_CLI=" + shellQuote(BUSMASON_CLI);
     check(env, m_work.path(), fixture("io_module.eds"));
     ASSERT_TRUE(std::filesystem::exists(m_work / "eds.err"));
     EXPECT_EQ(test::readBytes(m_work / "eds.err"), "");
@@ -156,8 +126,8 @@ TEST_F(EdsCheckScript, FindsTheProgramInTheBinFolderOrOnThePath) {
     test::TempDir withProgram;
     const auto marker = withProgram / "used";
     test::writeBytes(withProgram / "busmason-cli", "#!/bin/sh\necho used >" +
-                                                       quote(marker.string()) + "\nexec " +
-                                                       quote(BUSMASON_CLI) + " \"$@\"\n");
+                                                       shellQuote(marker.string()) + "\nexec " +
+                                                       shellQuote(BUSMASON_CLI) + " \"$@\"\n");
     std::filesystem::permissions(withProgram / "busmason-cli", std::filesystem::perms::owner_all);
     test::TempDir empty;
     test::TempDir dir;
@@ -175,8 +145,8 @@ TEST_F(EdsCheckScript, FindsTheProgramInTheBinFolderOrOnThePath) {
         SCOPED_TRACE(c.what);
         std::filesystem::remove(m_work / "eds.err");
         std::filesystem::remove(marker);
-        const RunResult r = check("env -u BUSMASON_CLI PATH=" + quote(c.path), c.bin,
-                                  (dir / "faulty.eds").string());
+        const CliRun r = check("env -u BUSMASON_CLI PATH=" + shellQuote(c.path), c.bin,
+                               (dir / "faulty.eds").string());
         EXPECT_EQ(r.status, 1) << r.err;
         EXPECT_EQ(verdict().outcome, eds::CheckerVerdict::Outcome::Findings);
         EXPECT_TRUE(std::filesystem::exists(marker)) << "another program was used";
@@ -191,14 +161,14 @@ TEST_F(EdsCheckScript, ACheckThatCannotRunIsAFinding) {
         std::string eds;
     };
     const Case cases[] = {
-        {"unreadable file", "BUSMASON_CLI=" + quote(BUSMASON_CLI),
+        {"unreadable file", "BUSMASON_CLI=" + shellQuote(BUSMASON_CLI),
          (m_work / "missing.eds").string()},
-        {"no program", "BUSMASON_CLI=" + quote((m_work / "no-such-program").string()),
+        {"no program", "BUSMASON_CLI=" + shellQuote((m_work / "no-such-program").string()),
          fixture("io_module.eds")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const RunResult r = check(c.environment, m_work.path(), c.eds);
+        const CliRun r = check(c.environment, m_work.path(), c.eds);
         EXPECT_EQ(r.status, 2);
         const eds::CheckerVerdict v = verdict();
         EXPECT_EQ(v.outcome, eds::CheckerVerdict::Outcome::Findings);

@@ -1,39 +1,10 @@
+#include "support/cli_run.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <sys/wait.h>
-
 namespace busmason::test {
 namespace {
-
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-/// Runs busmason-cli with arguments (a shell word list) and an optional environment prefix.
-CliRun cli(const std::string& arguments, const std::string& environment = {}) {
-    TempDir dir;
-    const std::string command = environment + " '" + BUSMASON_CLI + "' " + arguments + " 2>'" +
-                                (dir / "stderr").string() + "'";
-    CliRun r;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) {
-        ADD_FAILURE() << "cannot run " << command;
-        return r;
-    }
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
-        r.out.append(buffer, n);
-    }
-    const int status = ::pclose(pipe);
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.err = readBytes(dir / "stderr");
-    return r;
-}
 
 std::string quoted(const std::filesystem::path& p) {
     return "'" + p.string() + "'";
@@ -71,7 +42,7 @@ std::string compact(std::string_view json) {
 }
 
 TEST(ProjectCli, ShowJsonGivesTheLoadedNetwork) {
-    const CliRun r = cli("project show " + fixture("nodes.bsm") + " " + edsOption() + " --json");
+    const CliRun r = runCli("project show " + fixture("nodes.bsm") + " " + edsOption() + " --json");
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(compact(r.out), compact(readBytes(testData("persistence/nodes.json"))));
@@ -82,8 +53,8 @@ TEST(ProjectCli, ShowTextUsesTheBundledEdsFolderByDefault) {
     for (const char* eds : {"io.eds", "coupler.eds"}) {
         writeBytes(install / "eds" / eds, readBytes(testData("persistence/eds") / eds));
     }
-    const CliRun r =
-        cli("project show " + fixture("nodes.bsm"), "BUSMASON_INSTALL=" + quoted(install.path()));
+    const CliRun r = runCli("project show " + fixture("nodes.bsm"),
+                            "BUSMASON_INSTALL=" + quoted(install.path()));
     ASSERT_EQ(r.status, 0) << r.err;
     for (const char* line :
          {"bit rate Baud250k, channel 1,", "node 5: io.eds, virtual\n", "  write 0x1800:05 = 100\n",
@@ -99,7 +70,7 @@ TEST(ProjectCli, ShowReportsTheFindingsOfTheLoad) {
     std::string text = readBytes(testData("persistence/nodes.bsm"));
     text.replace(text.find("io.eds"), 6, "gone.eds");
     writeBytes(dir / "lossy.bsm", text);
-    const CliRun lossy = cli("project show " + quoted(dir / "lossy.bsm") + " " + edsOption());
+    const CliRun lossy = runCli("project show " + quoted(dir / "lossy.bsm") + " " + edsOption());
     EXPECT_EQ(lossy.status, 0);
     EXPECT_NE(lossy.err.find("lossy.bsm:13: networkInfo/nodeInfoList/nodeInfo[1]: warning: node "
                              "5 (gone.eds) dropped: not created:"),
@@ -108,7 +79,7 @@ TEST(ProjectCli, ShowReportsTheFindingsOfTheLoad) {
     EXPECT_NE(lossy.out.find("1 nodes"), std::string::npos) << lossy.out;
 
     writeBytes(dir / "bad.bsm", "<networkInfo><lifeTime>four</lifeTime></networkInfo>");
-    const CliRun bad = cli("project show " + quoted(dir / "bad.bsm") + " " + edsOption());
+    const CliRun bad = runCli("project show " + quoted(dir / "bad.bsm") + " " + edsOption());
     EXPECT_EQ(bad.status, 1);
     EXPECT_EQ(bad.out, "");
     EXPECT_NE(bad.err.find("bad.bsm:1: networkInfo/lifeTime: error: 'four' is not a valid "
@@ -116,15 +87,15 @@ TEST(ProjectCli, ShowReportsTheFindingsOfTheLoad) {
               std::string::npos)
         << bad.err;
 
-    EXPECT_EQ(cli("project show").status, 2);
-    EXPECT_EQ(cli("project").status, 2);
-    EXPECT_EQ(cli("project list x").status, 2);
+    EXPECT_EQ(runCli("project show").status, 2);
+    EXPECT_EQ(runCli("project").status, 2);
+    EXPECT_EQ(runCli("project list x").status, 2);
 }
 
 TEST(ProjectCli, SaveWritesTheProgramsOwnLayout) {
     TempDir dir;
-    const CliRun r = cli("project save " + fixture("reordered.bsm") + " --to " +
-                         quoted(dir / "out.bsm") + " " + edsOption());
+    const CliRun r = runCli("project save " + fixture("reordered.bsm") + " --to " +
+                            quoted(dir / "out.bsm") + " " + edsOption());
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(
         firstDifference(readBytes(testData("persistence/nodes.bsm")), readBytes(dir / "out.bsm")),
@@ -142,7 +113,7 @@ TEST(ProjectCli, SaveDoesNotOverwriteAProjectWhoseLoadLeftSomethingOut) {
     writeBytes(dir / "plant.bsm", text);
     writeBytes(dir / "plant.pco", readBytes(testData("persistence/nodes.pco")));
 
-    const CliRun refused = cli("project save " + quoted(dir / "plant.bsm") + " " + edsOption());
+    const CliRun refused = runCli("project save " + quoted(dir / "plant.bsm") + " " + edsOption());
     EXPECT_EQ(refused.status, 1);
     EXPECT_NE(refused.err.find("coupler of node 9 (gone.eds) dropped"), std::string::npos)
         << refused.err;
@@ -150,7 +121,7 @@ TEST(ProjectCli, SaveDoesNotOverwriteAProjectWhoseLoadLeftSomethingOut) {
     EXPECT_EQ(readBytes(dir / "plant.bsm"), text);
 
     const CliRun forced =
-        cli("project save " + quoted(dir / "plant.bsm") + " --force " + edsOption());
+        runCli("project save " + quoted(dir / "plant.bsm") + " --force " + edsOption());
     EXPECT_EQ(forced.status, 0) << forced.err;
     const std::string saved = readBytes(dir / "plant.bsm");
     EXPECT_EQ(saved.find("gone.eds"), std::string::npos);

@@ -1,36 +1,14 @@
+#include "support/cli_run.h"
 #include "support/ftp_server.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
-
-#include <sys/wait.h>
 
 namespace busmason {
 namespace {
 
 namespace fs = std::filesystem;
 using test::FtpServer;
-
-struct CliRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-/// Runs busmason-cli from the root folder, so that nothing can come from the test's current
-/// folder.
-CliRun runCli(const test::TempDir& scratch, const std::string& arguments) {
-    const auto out = scratch / "cli.out";
-    const auto err = scratch / "cli.err";
-    const std::string command = "cd / && '" + std::string(BUSMASON_CLI) + "' " + arguments + " >'" +
-                                out.string() + "' 2>'" + err.string() + "'";
-    const int status = std::system(command.c_str());
-    CliRun run;
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.out = test::readBytes(out);
-    run.err = test::readBytes(err);
-    return run;
-}
 
 class TransferCliTest : public ::testing::Test {
 protected:
@@ -57,8 +35,8 @@ protected:
 
 TEST_F(TransferCliTest, PrintsEachStatusAndSucceedsWhenBothFilesArrived) {
     FtpServer server(served);
-    const auto run = runCli(dir, args(server.port(), " --channel 1"));
-    EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+    const auto run = test::runCli(args(server.port(), " --channel 1"));
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
     EXPECT_EQ(run.out, "not connected <NON CONNESSO>\n"
                        "connecting <CONNESSIONE IN CORSO>\n"
                        "connected <CONNESSIONE EFFETTUTA>\n"
@@ -84,8 +62,8 @@ TEST_F(TransferCliTest, FailsWhenTheTransferDoesNot) {
     {
         SCOPED_TRACE("connection refused");
         test::ClosedPort closed;
-        const auto run = runCli(dir, args(closed.port()));
-        EXPECT_EQ(run.exitCode, 1);
+        const auto run = test::runCli(args(closed.port()));
+        EXPECT_EQ(run.status, 1);
         EXPECT_TRUE(lastLine(run.out).starts_with("connection failed <CONNESSIONE FALLITA>: "))
             << run.out;
     }
@@ -93,8 +71,8 @@ TEST_F(TransferCliTest, FailsWhenTheTransferDoesNot) {
     FtpServer server(served);
     {
         SCOPED_TRACE("remote folder missing");
-        const auto run = runCli(dir, args(server.port()));
-        EXPECT_EQ(run.exitCode, 1);
+        const auto run = test::runCli(args(server.port()));
+        EXPECT_EQ(run.status, 1);
         EXPECT_TRUE(lastLine(run.out).starts_with("communication error <ERRORE COMUNICAZIONE>: "))
             << run.out;
         EXPECT_TRUE(server.waitFor(1, "disconnect")) << server.logText();
@@ -103,8 +81,8 @@ TEST_F(TransferCliTest, FailsWhenTheTransferDoesNot) {
         SCOPED_TRACE("file missing");
         const auto before = server.log().size();
         fs::remove(project / "network0.cmg");
-        const auto run = runCli(dir, args(server.port()));
-        EXPECT_EQ(run.exitCode, 1);
+        const auto run = test::runCli(args(server.port()));
+        EXPECT_EQ(run.status, 1);
         EXPECT_EQ(run.out, "");
         EXPECT_NE(run.err.find((project / "network0.cmg").string()), std::string::npos) << run.err;
         EXPECT_EQ(server.log().size(), before) << server.logText();
@@ -122,8 +100,8 @@ TEST_F(TransferCliTest, RejectsBadArguments) {
     };
     for (const auto& arguments : cases) {
         SCOPED_TRACE(arguments);
-        const auto run = runCli(dir, arguments);
-        EXPECT_EQ(run.exitCode, 2) << run.err;
+        const auto run = test::runCli(arguments);
+        EXPECT_EQ(run.status, 2) << run.err;
         EXPECT_EQ(run.out, "");
     }
 }
