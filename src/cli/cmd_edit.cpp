@@ -308,7 +308,12 @@ void EditRun::apply(const Action& a) {
         m_session.markModified();
     } else if (name == "map") {
         model::node& n = nodeAt(w[1]);
-        nodeconfig::nameOnPdoPage(n, entryOf(n, w[2]), w[3]);
+        if (nodeconfig::nameOnPdoPage(n, entryOf(n, w[2]), w[3]) ==
+            nodeconfig::MapOutcome::NotInLayout) {
+            std::cerr << "busmason-cli edit: warning: " << a.text() << ": " << w[2]
+                      << " has no place in the standard PDO layout; the name is kept but the "
+                         "object is not mapped\n";
+        }
         m_session.markModified();
     } else if (name == "terminal") {
         terminal(a);
@@ -319,8 +324,7 @@ void EditRun::apply(const Action& a) {
         if (outcome.failure) {
             // The coupler window reports every placement failure at close as out of PDOs.
             std::cerr << "busmason-cli edit: warning: coupler-close " << address << ": "
-                      << coupler::kOutOfPdosKey << " "
-                      << coupler::describeFailure(*outcome.failure)
+                      << coupler::kOutOfPdosKey << " " << coupler::describeFailure(*outcome.failure)
                       << "; the channels before it are placed\n";
         }
         m_openCouplers.erase(address);

@@ -54,6 +54,10 @@ std::filesystem::path testData(std::string_view relative) {
     return std::filesystem::path(BUSMASON_TEST_DATA) / relative;
 }
 
+std::filesystem::path sourceDir(std::string_view relative) {
+    return std::filesystem::path(BUSMASON_SOURCE_DIR) / relative;
+}
+
 std::filesystem::path installData(std::string_view relative) {
     return std::filesystem::path(BUSMASON_INSTALL_DATA) / relative;
 }

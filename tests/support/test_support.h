@@ -29,6 +29,8 @@ std::string readBytes(const std::filesystem::path& path);
 
 /// The project's own fixtures (tests/data).
 std::filesystem::path testData(std::string_view relative = {});
+/// The source tree (scripts, data).
+std::filesystem::path sourceDir(std::string_view relative = {});
 /// The bundled installation (data/install).
 std::filesystem::path installData(std::string_view relative = {});
 /// The shared EDS corpus, or an empty path when ../shared is absent.
