@@ -22,26 +22,6 @@ using util::iequals;
 
 namespace {
 
-/// The sub-index of a sub-entry as a number ("1A" and "0x1A" are 26); -1 for a main entry or a
-/// sub-index that is not hexadecimal.
-int subIndexOf(const object_dict& e) {
-    if (!e.isSubEntry()) {
-        return -1;
-    }
-    std::string_view s = e.subindex;
-    if (util::istartsWith(s, "0x")) {
-        s.remove_prefix(2);
-    }
-    if (s.empty() || s.size() > 4 || !util::isHexText(s)) {
-        return -1;
-    }
-    int v = 0;
-    for (const char c : s) {
-        v = v * 16 + (c <= '9' ? c - '0' : util::toLowerAscii(c) - 'a' + 10);
-    }
-    return v;
-}
-
 enum class Section { None, FileInfo, DeviceInfo, Object, Other };
 
 /// Object-section keys, compared ignoring case.
@@ -479,7 +459,7 @@ bool Parser::mappingLinks() {
             subs.fill(model::kNoEntry);
             for (EntryId id = it->second + 1;
                  id < n.objects.size() && hexIndex(n.objects[id].index) == it->first; ++id) {
-                const int s = subIndexOf(n.objects[id]);
+                const int s = model::subIndexNumber(n.objects[id]);
                 if (s >= 1 && s <= 15 && subs[static_cast<std::size_t>(s)] == model::kNoEntry) {
                     subs[static_cast<std::size_t>(s)] = id;
                 }

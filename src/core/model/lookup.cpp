@@ -32,21 +32,6 @@ EntryId firstOfIndex(const node& n, std::string_view index) {
     return kNoEntry;
 }
 
-/// Sub-index of an entry as a number, or -1 for a main entry or unreadable text.
-int subNumberOf(const object_dict& e) {
-    if (!e.isSubEntry()) {
-        return -1;
-    }
-    std::string_view s = e.subindex;
-    if (util::istartsWith(s, "0x")) {
-        s.remove_prefix(2);
-    }
-    if (!util::isHexText(s) || s.size() > 4) {
-        return -1;
-    }
-    return static_cast<int>(std::stoul(std::string(s), nullptr, 16));
-}
-
 } // namespace
 
 EntryId findEntryId(const node& n, std::string_view index, std::string_view sub) {
@@ -101,7 +86,7 @@ EntryId findEntryIdByNumber(const node& n, unsigned index, int sub) {
         if (!prefixedEquals(e.index, idx)) {
             return kNoEntry;
         }
-        if (subNumberOf(e) == sub) {
+        if (subIndexNumber(e) == sub) {
             return id;
         }
     }

@@ -71,6 +71,24 @@ void node::addRecord(std::string data, EntryId target) {
     sdoRecords.push_back(record{std::move(data), target});
 }
 
+int subIndexNumber(const object_dict& e) {
+    if (!e.isSubEntry()) {
+        return -1;
+    }
+    std::string_view s = e.subindex;
+    if (util::istartsWith(s, "0x")) {
+        s.remove_prefix(2);
+    }
+    if (s.empty() || s.size() > 4 || !util::isHexText(s)) {
+        return -1;
+    }
+    int v = 0;
+    for (const char c : s) {
+        v = v * 16 + (c <= '9' ? c - '0' : util::toLowerAscii(c) - 'a' + 10);
+    }
+    return v;
+}
+
 void indexObjects(node& n) {
     n.objectIndex.clear();
     for (EntryId id = 0; id < n.objects.size(); ++id) {

@@ -183,6 +183,10 @@ struct node {
     void addRecord(std::string data, EntryId target);
 };
 
+/// The sub-index of a sub-entry as a number ("1A" and "0x1A" are 26); -1 for a main entry or a
+/// sub-index that is not hexadecimal (at most four digits).
+int subIndexNumber(const object_dict& e);
+
 /// Builds the node's lookup index over its current entries.
 void indexObjects(node& n);
 
