@@ -197,6 +197,8 @@ void EditRun::set(const std::string& name, const std::string& value) {
         return;
     } else if (name == "crosstable") {
         m_session.setCrosstableRow(value);
+        std::cerr << "busmason-cli edit: warning: the project file has no place for the "
+                     "crosstable row: it is not saved\n";
         return;
     } else {
         throw ActionError("unknown parameter '" + name +
