@@ -23,7 +23,7 @@ namespace {
 constexpr const char* python = "/usr/bin/python3";
 
 std::filesystem::path serverScript() {
-    return std::filesystem::path(__FILE__).parent_path() / "ftp_server.py";
+    return std::filesystem::path(BUSMASON_SOURCE_DIR) / "tests" / "support" / "ftp_server.py";
 }
 
 const char* modeName(FtpServer::Mode mode) {
