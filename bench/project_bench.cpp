@@ -1,5 +1,5 @@
 #include "core/eds/eds_parser.h"
-#include "core/model/network_ops.h"
+#include "core/editor/network_session.h"
 #include "core/persistence/project_file.h"
 #include "core/persistence/project_io.h"
 #include "core/util/file_io.h"
@@ -15,7 +15,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using busmason::network::NetworkSession;
+using busmason::editor::NetworkSession;
 
 constexpr const char* kEdsName = "large.eds";
 /// Per node: start-up writes, and variables on each entry that carries them (the limits of the
@@ -71,7 +71,7 @@ public:
         configure(*read.node, entries);
         NetworkSession s(folder, "bench");
         for (int a = 1; a <= nodes; ++a) {
-            s.insertNode(busmason::network::cloneNode(*read.node), a);
+            s.insertNode(busmason::model::cloneNode(*read.node), a);
         }
         return s;
     }

@@ -18,7 +18,7 @@ int runBuild(const Args& arguments) {
     if (!loaded.session) {
         return 1;
     }
-    const network::NetworkSession& session = *loaded.session;
+    const editor::NetworkSession& session = *loaded.session;
     const output::BuildReport report =
         output::build(session.network(), session.projectFolder(), session.projectName());
     printDiagnostics(report.warnings);

@@ -2,10 +2,9 @@
 #include "project_args.h"
 
 #include "core/coupler/config_codes.h"
-#include "core/coupler/coupler_session.h"
 #include "core/coupler/terminal_library.h"
 #include "core/coupler/terminal_row.h"
-#include "core/model/network_ops.h"
+#include "core/editor/network_session.h"
 #include "core/model/numbers.h"
 #include "core/nodeconfig/node_config.h"
 #include "core/nodeconfig/pdo_mapping.h"
@@ -17,7 +16,6 @@
 #include <iostream>
 #include <map>
 #include <optional>
-#include <set>
 
 namespace busmason::cli {
 
@@ -116,17 +114,14 @@ bool onOff(const std::string& text) {
 /// Applies actions to one project as the windows would, one after the other.
 class EditRun {
 public:
-    EditRun(network::NetworkSession& session, std::filesystem::path edsFolder,
+    EditRun(editor::NetworkSession& session, std::filesystem::path edsFolder,
             std::filesystem::path templateFolder)
         : m_session(session), m_edsFolder(std::move(edsFolder)),
           m_templateFolder(std::move(templateFolder)) {}
 
     void apply(const Action& action);
-    /// Couplers whose row changed after their last coupler-close, in address order.
-    const std::set<int>& openCouplers() const { return m_openCouplers; }
 
 private:
-    model::Network& net() { return m_session.network(); }
     model::node& nodeAt(const std::string& text);
     model::EntryId entryOf(const model::node& n, const std::string& object);
     const coupler::TerminalLibrary& library();
@@ -134,16 +129,15 @@ private:
     void set(const std::string& name, const std::string& value);
     void terminal(const Action& a);
 
-    network::NetworkSession& m_session;
+    editor::NetworkSession& m_session;
     std::filesystem::path m_edsFolder;
     std::filesystem::path m_templateFolder;
     std::optional<coupler::TerminalLibrary> m_library;
-    std::set<int> m_openCouplers;
 };
 
 model::node& EditRun::nodeAt(const std::string& text) {
     const int address = number(text, "node address", 1, model::kMaxNodes);
-    model::node* n = net().at(address);
+    model::node* n = m_session.network().at(address);
     if (!n) {
         throw ActionError("there is no node at address " + std::to_string(address));
     }
@@ -169,54 +163,34 @@ const coupler::TerminalLibrary& EditRun::library() {
 }
 
 void EditRun::set(const std::string& name, const std::string& value) {
-    model::NetworkParameters p = net().parameters;
-    if (name == "baud") {
-        if (model::baudRatePosition(value) < 0) {
-            throw ActionError("'" + value +
-                              "' is not a bit rate (Baud1M, Baud800k, Baud500k, Baud250k, "
-                              "Baud125k, Baud50k, Baud20k, Baud10k)");
-        }
-        p.baudRate = value;
-    } else if (name == "channel") {
-        if (value != "0" && value != "1") {
-            throw ActionError("the CAN channel is 0 or 1, not '" + value + "'");
-        }
-        p.channel = value;
-    } else if (name == "cycle") {
-        p.cycleTime = value;
-    } else if (name == "guard") {
-        p.guardTime = value;
-    } else if (name == "life") {
-        p.lifeTime = value;
+    static const std::map<std::string, editor::ParameterField> fields = {
+        {"baud", editor::ParameterField::BaudRate},   {"channel", editor::ParameterField::Channel},
+        {"cycle", editor::ParameterField::CycleTime}, {"guard", editor::ParameterField::GuardTime},
+        {"life", editor::ParameterField::LifeTime},
+    };
+    if (const auto it = fields.find(name); it != fields.end()) {
+        m_session.setParameter(it->second, value);
     } else if (name == "sync") {
-        p.enableSync = onOff(value);
+        m_session.setSync(onOff(value));
     } else if (name == "toggle") {
-        p.toggleBit = onOff(value);
+        m_session.setToggleBit(onOff(value));
     } else if (name == "prefix") {
         m_session.setPrefix(value);
-        return;
     } else if (name == "crosstable") {
         m_session.setCrosstableRow(value);
         std::cerr << "busmason-cli edit: warning: the project file has no place for the "
                      "crosstable row: it is not saved\n";
-        return;
     } else {
         throw ActionError("unknown parameter '" + name +
                           "' (baud, channel, cycle, guard, life, sync, toggle, prefix, "
                           "crosstable)");
     }
-    m_session.setParameters(p);
 }
 
 void EditRun::terminal(const Action& a) {
     const std::vector<std::string>& w = a.words;
     const int address = nodeAt(w[1]).address;
     const std::string& what = w[2];
-    if (what != "add" && what != "delete" && what != "config") {
-        throw ActionError("unknown terminal action '" + what + "' (add, delete, config)");
-    }
-    // The editor's configure-coupler command gives the node its coupler part first.
-    coupler::CouplerSession coupler(net(), address);
     if (what == "add") {
         const coupler::terminal_type* type = library().find(w[3]);
         if (!type) {
@@ -228,71 +202,70 @@ void EditRun::terminal(const Action& a) {
                               util::displayPath(coupler::terminalFolder(m_templateFolder)) + " (" +
                               (known.empty() ? "none" : known) + ")");
         }
-        const coupler::PlacementOutcome outcome = coupler.addTerminal(*type);
+        const coupler::PlacementOutcome outcome = m_session.editCoupler(
+            address, [&](coupler::CouplerSession& c) { return c.addTerminal(*type); });
         if (outcome.failure) {
             throw ActionError(std::string(coupler::addFailureKey(outcome.failure->result)) + " " +
                               coupler::describeFailure(*outcome.failure));
         }
     } else if (what == "delete") {
-        coupler.deleteTerminal(number(w[3], "terminal position", 0, 1000));
-    } else {
+        const int position = number(w[3], "terminal position", 0, 1000);
+        m_session.editCoupler(address,
+                              [&](coupler::CouplerSession& c) { c.deleteTerminal(position); });
+    } else if (what == "config") {
         const std::optional<int> code = coupler::findConfigCode(w[5]);
         if (!code) {
             throw ActionError("'" + w[5] + "' is not a configuration code");
         }
-        coupler.configureChannel(number(w[3], "terminal position", 0, 1000),
-                                 number(w[4], "channel", 0, model::kMaxTerminalChannels - 1),
-                                 *code);
+        const int position = number(w[3], "terminal position", 0, 1000);
+        const int channel = number(w[4], "channel", 0, model::kMaxTerminalChannels - 1);
+        m_session.editCoupler(address, [&](coupler::CouplerSession& c) {
+            c.configureChannel(position, channel, *code);
+        });
+    } else {
+        throw ActionError("unknown terminal action '" + what + "' (add, delete, config)");
     }
-    m_openCouplers.insert(address);
 }
 
 void EditRun::apply(const Action& a) {
     const std::vector<std::string>& w = a.words;
     const std::string& name = w[0];
     if (name == "add-node") {
-        const network::AddedNode added = m_session.addNode(m_edsFolder, w[1]);
+        const editor::AddedNode added = m_session.addNode(m_edsFolder, w[1]);
         printDiagnostics(added.warnings);
         std::cout << "node " << added.address << ": " << w[1] << "\n";
     } else if (name == "delete-node") {
-        const int address = nodeAt(w[1]).address;
-        m_session.deleteNode(address);
-        m_openCouplers.erase(address);
+        m_session.deleteNode(nodeAt(w[1]).address);
     } else if (name == "arrange") {
         m_session.arrange();
-        m_openCouplers.clear();
     } else if (name == "set") {
         set(w[1], w[2]);
     } else if (name == "address") {
         const int address = nodeAt(w[1]).address;
-        const int wanted = number(w[2], "node address", 1, model::kMaxNodes);
-        m_session.moveNode(address, wanted);
-        if (m_openCouplers.erase(address)) {
-            m_openCouplers.insert(wanted);
-        }
+        m_session.moveNode(address, number(w[2], "node address", 1, model::kMaxNodes));
     } else if (name == "flags") {
-        model::node& n = nodeAt(w[1]);
+        const model::node& n = nodeAt(w[1]);
         const bool on = onOff(w[3]);
-        if (w[2] == "virtual") {
-            n.virtual_ = on;
-        } else if (w[2] == "ng") {
-            n.ngDisabled = on;
-        } else {
+        if (w[2] != "virtual" && w[2] != "ng") {
             throw ActionError("unknown flag '" + w[2] + "' (virtual, ng)");
         }
-        m_session.markModified();
+        m_session.storeAdministration(n.address, std::to_string(n.address),
+                                      w[2] == "virtual" ? on : n.virtual_,
+                                      w[2] == "ng" ? on : n.ngDisabled);
     } else if (name == "param") {
-        model::node& n = nodeAt(w[1]);
-        nodeconfig::addParameterValue(n, entryOf(n, w[2]), nodeconfig::splitParameterText(w[3]),
-                                      "");
-        m_session.markModified();
+        const int address = nodeAt(w[1]).address;
+        m_session.editNode(address, [&](model::node& n) {
+            return nodeconfig::addParameterValue(n, entryOf(n, w[2]),
+                                                 nodeconfig::splitParameterText(w[3]), "");
+        });
     } else if (name == "param-delete") {
-        model::node& n = nodeAt(w[1]);
-        nodeconfig::deleteParameterValue(n, entryOf(n, w[2]),
-                                         number(w[3], "row", 1, model::kMaxSdoRecords));
-        m_session.markModified();
+        const int address = nodeAt(w[1]).address;
+        const int row = number(w[3], "row", 1, model::kMaxSdoRecords);
+        m_session.editNode(address, [&](model::node& n) {
+            nodeconfig::deleteParameterValue(n, entryOf(n, w[2]), row);
+        });
     } else if (name == "write-move") {
-        model::node& n = nodeAt(w[1]);
+        const model::node& n = nodeAt(w[1]);
         const int row = number(w[2], "write", 1, model::kMaxSdoRecords);
         if (row > n.sdoCount()) {
             throw ActionError("node " + std::to_string(n.address) + " has no start-up write " +
@@ -301,35 +274,36 @@ void EditRun::apply(const Action& a) {
         if (w[3] != "up" && w[3] != "down") {
             throw ActionError("'" + w[3] + "' is neither up nor down");
         }
-        nodeconfig::moveWrite(
-            n, row, w[3] == "up" ? nodeconfig::MoveDirection::Up : nodeconfig::MoveDirection::Down);
-        m_session.markModified();
+        const auto direction =
+            w[3] == "up" ? nodeconfig::MoveDirection::Up : nodeconfig::MoveDirection::Down;
+        m_session.editNode(n.address,
+                           [&](model::node& m) { nodeconfig::moveWrite(m, row, direction); });
     } else if (name == "var") {
-        model::node& n = nodeAt(w[1]);
-        nodeconfig::setVariableName(n, entryOf(n, w[2]), w[3]);
-        m_session.markModified();
+        const int address = nodeAt(w[1]).address;
+        m_session.editNode(address, [&](model::node& n) {
+            nodeconfig::setVariableName(n, entryOf(n, w[2]), w[3]);
+        });
     } else if (name == "map") {
-        model::node& n = nodeAt(w[1]);
-        if (nodeconfig::nameOnPdoPage(n, entryOf(n, w[2]), w[3]) ==
-            nodeconfig::MapOutcome::NotInLayout) {
+        const int address = nodeAt(w[1]).address;
+        const nodeconfig::MapOutcome outcome = m_session.editNode(address, [&](model::node& n) {
+            return nodeconfig::nameOnPdoPage(n, entryOf(n, w[2]), w[3]);
+        });
+        if (outcome == nodeconfig::MapOutcome::NotInLayout) {
             std::cerr << "busmason-cli edit: warning: " << a.text() << ": " << w[2]
                       << " has no place in the standard PDO layout; the name is kept but the "
                          "object is not mapped\n";
         }
-        m_session.markModified();
     } else if (name == "terminal") {
         terminal(a);
     } else if (name == "coupler-close") {
         const int address = nodeAt(w[1]).address;
-        coupler::CouplerSession coupler(net(), address);
-        const coupler::PlacementOutcome outcome = coupler.close();
-        if (outcome.failure) {
-            // The coupler window reports every placement failure at close as out of PDOs.
+        const editor::CouplerClose closed = m_session.closeCoupler(address);
+        if (closed.outcome.failure) {
             std::cerr << "busmason-cli edit: warning: coupler-close " << address << ": "
-                      << coupler::kOutOfPdosKey << " " << coupler::describeFailure(*outcome.failure)
+                      << closed.messageKey << " "
+                      << coupler::describeFailure(*closed.outcome.failure)
                       << "; the channels before it are placed\n";
         }
-        m_openCouplers.erase(address);
     }
 }
 
@@ -358,7 +332,7 @@ int runEdit(const Args& arguments) {
     }
     const std::vector<Action> actions = splitActions(Args(args.begin() + 1, args.end()));
 
-    std::optional<network::NetworkSession> session;
+    std::optional<editor::NetworkSession> session;
     std::error_code ec;
     if (std::filesystem::exists(projectFile, ec)) {
         Args fileArg{projectFile.string()};
@@ -387,7 +361,7 @@ int runEdit(const Args& arguments) {
             return 1;
         }
     }
-    for (const int address : run.openCouplers()) {
+    for (const int address : session->couplersNeedingClose()) {
         std::cerr << "busmason-cli edit: warning: the terminals of node " << address
                   << " changed after its last coupler-close: its start-up writes are not "
                      "rebuilt (add coupler-close "

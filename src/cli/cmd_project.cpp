@@ -126,7 +126,7 @@ int save(Args args) {
     if (!loaded.session) {
         return 1;
     }
-    network::NetworkSession& session = *loaded.session;
+    editor::NetworkSession& session = *loaded.session;
     const std::filesystem::path projectFile =
         to.empty() ? session.projectFile() : std::filesystem::path(to);
     std::filesystem::path couplerFile = projectFile;

@@ -1,6 +1,7 @@
 #include "command.h"
 
 #include "core/model/errors.h"
+#include "core/util/install.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -35,20 +36,7 @@ bool registerCommand(Command command) {
 }
 
 std::filesystem::path installFolder() {
-    if (const char* env = std::getenv("BUSMASON_INSTALL"); env && *env) {
-        return env;
-    }
-    std::error_code ec;
-    const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (!ec) {
-        for (const auto& candidate :
-             {self.parent_path() / "../share/busmason", self.parent_path() / "install"}) {
-            if (std::filesystem::is_directory(candidate / "eds", ec)) {
-                return std::filesystem::weakly_canonical(candidate, ec);
-            }
-        }
-    }
-    return BUSMASON_DEFAULT_INSTALL;
+    return util::installFolder(BUSMASON_DEFAULT_INSTALL);
 }
 
 std::string takeOption(Args& args, const std::string& name) {

@@ -25,11 +25,12 @@ persistence::LoadResult loadProjectArgument(Args& args, const std::filesystem::p
     persistence::LoadResult loaded = persistence::loadProject(args.front(), edsFolder);
     args.erase(args.begin());
     printDiagnostics(loaded.diagnostics);
+    printDiagnostics(loaded.parameterFindings);
     return loaded;
 }
 
 bool loadLeftSomethingOut(const std::vector<model::Diagnostic>& diagnostics,
-                          const network::NetworkSession& session) {
+                          const editor::NetworkSession& session) {
     const std::string project = util::displayPath(session.projectFile());
     const std::string coupler = util::displayPath(session.couplerFile());
     for (const model::Diagnostic& d : diagnostics) {

@@ -25,7 +25,7 @@ persistence::LoadResult loadProjectArgument(Args& args, const std::filesystem::p
 /// True when one of the load's findings is about the project's own files: a save over them
 /// would then lose or change what was read.
 bool loadLeftSomethingOut(const std::vector<model::Diagnostic>& diagnostics,
-                          const network::NetworkSession& session);
+                          const editor::NetworkSession& session);
 
 /// UsageError for the first argument left over.
 void rejectExtra(const Args& args);

@@ -31,10 +31,11 @@ TEST(BuildCommand, WritesEveryControllerFileIntoTheProjectFolder) {
 TEST(BuildCommand, ABuildThatCannotBeDoneWritesNothingAndFails) {
     test::TempDir dir;
     const auto project = dir / "p.bsm";
-    ASSERT_EQ(
-        runCli("edit " + shellQuote(project.string()) + " add-node KM1100.eds set cycle 20000")
-            .status,
-        0);
+    ASSERT_EQ(runCli("edit " + shellQuote(project.string()) + " add-node KM1100.eds").status, 0);
+    // A cycle time the controller cannot take, as an older program or a text editor left it.
+    std::string text = test::readBytes(project);
+    text.replace(text.find("<syncTime>10<"), 13, "<syncTime>20000<");
+    test::writeBytes(project, text);
     const test::CliRun r = runCli("build " + shellQuote(project.string()));
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("cycle"), std::string::npos) << r.err;

@@ -1,7 +1,7 @@
 #include "core/coupler/config_codes.h"
 #include "core/coupler/coupler_session.h"
 #include "core/coupler/terminal_library.h"
-#include "core/model/network_ops.h"
+#include "core/editor/network_session.h"
 #include "core/nodeconfig/node_config.h"
 #include "core/nodeconfig/pdo_mapping.h"
 #include "core/nodeconfig/writes.h"
@@ -24,8 +24,8 @@ std::string edit(const std::filesystem::path& project, const std::string& action
 }
 
 /// The same steps through the core operations the windows call.
-network::NetworkSession editedDirectly(const std::filesystem::path& folder) {
-    network::NetworkSession s(folder, "plant");
+editor::NetworkSession editedDirectly(const std::filesystem::path& folder) {
+    editor::NetworkSession s(folder, "plant");
     const auto eds = test::installData("eds");
     s.addNode(eds, "KM110.eds");
     s.addNode(eds, "KM1100.eds");
@@ -83,7 +83,7 @@ TEST(EditCommand, SavesWhatTheOperationsCalledDirectlyGive) {
     EXPECT_EQ(r.err, "");
     EXPECT_NE(r.out.find("node 2: km1100.EDS"), std::string::npos) << r.out;
 
-    const network::NetworkSession direct = editedDirectly(project.parent_path());
+    const editor::NetworkSession direct = editedDirectly(project.parent_path());
     EXPECT_EQ(test::firstDifference(persistence::writeProjectFile(direct.network()),
                                     test::readBytes(project)),
               "");
@@ -119,8 +119,11 @@ TEST(EditCommand, ARefusedActionSavesNothing) {
         {"map 1 6000.1 9lives", "<VALORE NON CONSENTITO>"},
         {"address 2 1", "<ADDRESS PRESENT YET>"},
         {"address 2 128", "node address"},
-        {"set baud Baud9k", "not a bit rate"},
-        {"set channel 2", "0 or 1"},
+        {"set baud Baud9k", "bit rate 'Baud9k' is not one of"},
+        {"set channel 2", "neither 0 nor 1"},
+        {"set guard abc", "guard time 'abc' is not a whole number"},
+        {"set life 256", "life time '256' is not a whole number from 0 to 255"},
+        {"set cycle 20000", "cycle time '20000'"},
         {"set sync maybe", "neither on nor off"},
         {"flags 1 virtual yes", "neither on nor off"},
         {"delete-node 7", "no node at address 7"},

@@ -134,4 +134,24 @@ std::string describeEntry(const object_dict& e) {
     return out;
 }
 
+std::unique_ptr<node> cloneNode(const node& n) {
+    auto copy = std::make_unique<node>();
+    copy->fileInfo = n.fileInfo;
+    copy->deviceInfo = n.deviceInfo;
+    copy->vendorId = n.vendorId;
+    copy->deviceType = n.deviceType;
+    copy->productCode = n.productCode;
+    copy->address = n.address;
+    copy->virtual_ = n.virtual_;
+    copy->ngDisabled = n.ngDisabled;
+    copy->objects = n.objects;
+    copy->sdoRecords = n.sdoRecords;
+    if (n.coupler) {
+        copy->coupler = std::make_unique<coupler_info>(*n.coupler);
+    }
+    copy->objectIndex = n.objectIndex;
+    copy->indexedCount = n.indexedCount;
+    return copy;
+}
+
 } // namespace busmason::model

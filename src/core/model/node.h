@@ -197,4 +197,7 @@ std::string objectKey(const object_dict& e);
 /// "0x1600:01" style address of an entry for messages.
 std::string describeEntry(const object_dict& e);
 
+/// A deep copy of a node, its configuration and coupler included.
+std::unique_ptr<node> cloneNode(const node& n);
+
 } // namespace busmason::model

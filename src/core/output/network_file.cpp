@@ -1,5 +1,6 @@
 #include "core/output/network_file.h"
 
+#include "core/editor/parameters.h"
 #include "core/model/data_types.h"
 #include "core/model/numbers.h"
 #include "core/output/fields.h"
@@ -15,36 +16,9 @@ constexpr std::size_t kNodeRecordSize = 16;
 constexpr std::size_t kWriteEntrySize = 8;
 constexpr std::uint16_t kSyncOffFlag = 0x8000;
 constexpr std::uint16_t kToggleOffFlag = 0x4000;
-/// The cycle time shares its word with the two flags, so it stays below 0x4000.
-constexpr int kMaxCycleTime = 0x3FFF;
 
 model::Diagnostic parameterError(std::string message) {
     return {model::Severity::Error, {}, 0, "network parameters", std::move(message)};
-}
-
-/// The leading decimal number of text when it lies in 0 to max; otherwise an error naming the
-/// field.
-std::optional<int> fittingNumber(std::string_view field, const std::string& text, int max,
-                                 std::string_view unit, std::vector<model::Diagnostic>& errors) {
-    const int v = model::leadingDecimal(text);
-    if (v < 0 || v > max) {
-        errors.push_back(parameterError(std::string(field) + " '" + text + "' does not fit: 0 to " +
-                                        std::to_string(max) + std::string(unit)));
-        return std::nullopt;
-    }
-    return v;
-}
-
-bool isDecimalDigits(std::string_view s) {
-    if (s.empty()) {
-        return false;
-    }
-    for (char c : s) {
-        if (c < '0' || c > '9') {
-            return false;
-        }
-    }
-    return true;
 }
 
 void appendIdentity(std::string& out, const std::string& text, bool emptyIsZero,
@@ -90,35 +64,20 @@ BusParameterCheck checkBusParameters(const model::Network& net) {
     auto& errors = check.errors;
     BusParameters& bus = check.parameters;
 
-    const int baud = model::baudRatePosition(p.baudRate);
-    if (baud < 0) {
-        std::string names;
-        for (const char* name : model::kBaudRateNames) {
-            names += (names.empty() ? "" : ", ") + std::string(name);
-        }
-        errors.push_back(parameterError("baud rate '" + p.baudRate + "' is not one of " + names));
-    } else {
-        bus.bitRate = static_cast<std::uint16_t>(model::kBaudRateKbits[baud]);
+    for (const editor::ParameterProblem& problem : editor::checkParameters(p)) {
+        errors.push_back(parameterError(problem.message));
     }
-
-    if (auto v = fittingNumber("cycle time", p.cycleTime, kMaxCycleTime,
-                               " ms (the word's two high bits hold the flags)", errors)) {
-        bus.cycleWord = static_cast<std::uint16_t>(*v);
-        bus.cycleWord |= p.enableSync ? 0 : kSyncOffFlag;
-        bus.cycleWord |= p.toggleBit ? 0 : kToggleOffFlag;
-    }
-    if (auto v = fittingNumber("guard time", p.guardTime, 0xFFFF, " ms", errors)) {
-        bus.guardTime = static_cast<std::uint16_t>(*v);
-    }
-    if (auto v = fittingNumber("life time", p.lifeTime, 0xFF, "", errors)) {
-        bus.lifeTime = static_cast<std::uint8_t>(*v);
-    }
-    if (!isDecimalDigits(p.channel)) {
-        errors.push_back(parameterError("CAN channel '" + p.channel +
-                                        "' is not a decimal number (it names the output files)"));
-    } else if (auto v = fittingNumber("CAN channel", p.channel, 0xFF, "", errors)) {
-        bus.channel = static_cast<std::uint8_t>(*v);
-    }
+    using editor::ParameterField;
+    const auto value = [&](ParameterField field) {
+        return editor::parameterValue(field, editor::fieldText(p, field)).value_or(0);
+    };
+    bus.bitRate = static_cast<std::uint16_t>(value(ParameterField::BaudRate));
+    bus.cycleWord = static_cast<std::uint16_t>(value(ParameterField::CycleTime));
+    bus.cycleWord |= p.enableSync ? 0 : kSyncOffFlag;
+    bus.cycleWord |= p.toggleBit ? 0 : kToggleOffFlag;
+    bus.guardTime = static_cast<std::uint16_t>(value(ParameterField::GuardTime));
+    bus.lifeTime = static_cast<std::uint8_t>(value(ParameterField::LifeTime));
+    bus.channel = static_cast<std::uint8_t>(value(ParameterField::Channel));
 
     net.forEachNode([&](const model::node& n) {
         if (n.address < 1 || n.address > model::kMaxNodes) {

@@ -33,12 +33,8 @@ struct BusParameterCheck {
     std::vector<model::Diagnostic> errors;
 };
 
-/// Converts the typed parameters: each time, the channel and the life time is the text's leading
-/// decimal number ("10ms" is 10). Refused, with an error naming the field: a baud rate that is
-/// not one of the eight names, a cycle time above 16383 (it would run into the flag bits), a
-/// guard time above 65535, a channel or life time above 255, a negative value, a channel text
-/// that is not plain decimal digits (it becomes part of file names), and a node address outside
-/// 1 to 127.
+/// Converts the typed parameters. Every field the controller cannot take (see
+/// editor::checkParameters) is an error naming the field, as is a node address outside 1 to 127.
 BusParameterCheck checkBusParameters(const model::Network& net);
 
 /// "network" + channel text + ".cmg".

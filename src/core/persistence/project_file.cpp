@@ -1,9 +1,9 @@
 #include "core/persistence/project_file.h"
 
+#include "core/editor/network_session.h"
 #include "core/eds/eds_parser.h"
 #include "core/model/data_types.h"
 #include "core/model/lookup.h"
-#include "core/model/network_ops.h"
 #include "core/model/numbers.h"
 #include "core/persistence/xml_text.h"
 #include "core/util/text.h"
@@ -132,7 +132,7 @@ struct CachedEds {
 class ProjectReader {
 public:
     ProjectReader(const XmlSource& source, const std::filesystem::path& edsFolder,
-                  network::NetworkSession& session, std::vector<Diagnostic>& diagnostics,
+                  editor::NetworkSession& session, std::vector<Diagnostic>& diagnostics,
                   UnbuiltNodes& unbuilt)
         : m_src(source), m_edsFolder(edsFolder), m_session(session), m_diags(diagnostics),
           m_unbuilt(unbuilt) {}
@@ -147,34 +147,26 @@ private:
     void parameters(pugi::xml_node root) {
         model::Network& net = m_session.network();
         model::NetworkParameters& p = net.parameters;
-        if (root.child("syncTime")) {
-            p.cycleTime = XmlSource::text(root, "syncTime");
-        }
-        p.baudRate = model::kBaudRateNames[0];
-        if (const pugi::xml_node baud = root.child("baudRate")) {
-            const int position = model::baudRatePosition(baud.child_value());
-            if (position >= 0) {
-                p.baudRate = model::kBaudRateNames[static_cast<std::size_t>(position)];
-            } else {
-                m_src.warn(m_diags, baud,
-                           "bit rate '" + std::string(baud.child_value()) +
-                               "' is not one of the eight names; Baud1M is used");
+        // A text that reads as an integer in another spelling ("0x10", "$1") is stored as the
+        // decimal number. Any other text is kept as written, also when the controller cannot
+        // take it: the load reports it (checkParameters) and the build refuses it, so the user
+        // can mend it in the editor instead of losing the project.
+        const auto keep = [&](const char* name, std::string& field, bool normalise) {
+            if (!root.child(name)) {
+                return;
             }
-        }
-        if (root.child("guardTime")) {
-            p.guardTime = std::to_string(m_src.integer(root, "guardTime"));
-        }
-        if (root.child("lifeTime")) {
-            p.lifeTime = std::to_string(m_src.integer(root, "lifeTime"));
-        }
-        if (root.child("channel")) {
-            const int channel = m_src.integer(root, "channel");
-            p.channel = std::to_string(channel);
-            if (channel != 0 && channel != 1) {
-                m_src.warn(m_diags, root.child("channel"),
-                           "CAN channel " + p.channel + " is neither 0 nor 1");
+            field = std::string(XmlSource::text(root, name));
+            if (normalise) {
+                if (const auto v = model::tryReadInteger(field)) {
+                    field = std::to_string(*v);
+                }
             }
-        }
+        };
+        keep("syncTime", p.cycleTime, false);
+        keep("baudRate", p.baudRate, false);
+        keep("guardTime", p.guardTime, true);
+        keep("lifeTime", p.lifeTime, true);
+        keep("channel", p.channel, true);
         if (root.child("enableSync")) {
             p.enableSync = util::iequals(XmlSource::text(root, "enableSync"), "true");
         }
@@ -242,7 +234,7 @@ private:
             drop("not created: " + cached.failure);
             return;
         }
-        std::unique_ptr<node> n = network::cloneNode(*cached.parsed);
+        std::unique_ptr<node> n = model::cloneNode(*cached.parsed);
         n->virtual_ = isVirtual;
         n->ngDisabled = ngDisabled;
         node& created = *n;
@@ -359,7 +351,7 @@ private:
 
     const XmlSource& m_src;
     const std::filesystem::path& m_edsFolder;
-    network::NetworkSession& m_session;
+    editor::NetworkSession& m_session;
     std::vector<Diagnostic>& m_diags;
     UnbuiltNodes& m_unbuilt;
     std::map<std::string, CachedEds> m_eds;
@@ -412,7 +404,7 @@ std::string writeProjectFile(const model::Network& network) {
 }
 
 bool readProjectFile(std::string_view bytes, const std::string& fileName,
-                     const std::filesystem::path& edsFolder, network::NetworkSession& session,
+                     const std::filesystem::path& edsFolder, editor::NetworkSession& session,
                      std::vector<Diagnostic>& diagnostics, UnbuiltNodes& unbuilt) {
     try {
         const XmlSource source(bytes, fileName);

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-namespace busmason::network {
+namespace busmason::editor {
 class NetworkSession;
 }
 
@@ -36,7 +36,7 @@ using UnbuiltNodes = std::map<int, std::string>;
 /// read as an integer gives an error diagnostic and false; the session is then half-read and
 /// must be discarded. fileName names the file in diagnostics.
 bool readProjectFile(std::string_view bytes, const std::string& fileName,
-                     const std::filesystem::path& edsFolder, network::NetworkSession& session,
+                     const std::filesystem::path& edsFolder, editor::NetworkSession& session,
                      std::vector<model::Diagnostic>& diagnostics, UnbuiltNodes& unbuilt);
 
 } // namespace busmason::persistence

@@ -1,5 +1,6 @@
 #include "core/persistence/project_io.h"
 
+#include "core/editor/parameters.h"
 #include "core/persistence/coupler_file.h"
 #include "core/persistence/project_file.h"
 #include "core/util/file_io.h"
@@ -8,6 +9,27 @@ namespace busmason::persistence {
 
 using model::Diagnostic;
 using model::Severity;
+
+namespace {
+
+/// The project file element that holds a network parameter.
+std::string_view parameterElement(editor::ParameterField field) {
+    switch (field) {
+    case editor::ParameterField::BaudRate:
+        return "baudRate";
+    case editor::ParameterField::Channel:
+        return "channel";
+    case editor::ParameterField::CycleTime:
+        return "syncTime";
+    case editor::ParameterField::GuardTime:
+        return "guardTime";
+    case editor::ParameterField::LifeTime:
+        break;
+    }
+    return "lifeTime";
+}
+
+} // namespace
 
 LoadResult loadProject(const std::filesystem::path& projectFile,
                        const std::filesystem::path& edsFolder) {
@@ -20,7 +42,7 @@ LoadResult loadProject(const std::filesystem::path& projectFile,
         result.diagnostics.push_back({Severity::Error, fileName, 0, {}, e.what()});
         return result;
     }
-    network::NetworkSession session(projectFile.parent_path(), projectFile.stem().string());
+    editor::NetworkSession session(projectFile.parent_path(), projectFile.stem().string());
     UnbuiltNodes unbuilt;
     if (!readProjectFile(bytes, fileName, edsFolder, session, result.diagnostics, unbuilt)) {
         return result;
@@ -39,6 +61,13 @@ LoadResult loadProject(const std::filesystem::path& projectFile,
             return result;
         }
     }
+    for (const editor::ParameterProblem& problem :
+         editor::checkParameters(session.network().parameters)) {
+        result.parameterFindings.push_back({Severity::Warning, fileName, 0,
+                                            std::string(parameterElement(problem.field)),
+                                            problem.message + "; kept as written, the build "
+                                                              "refuses it until it is mended"});
+    }
     session.clearModified();
     result.session.emplace(std::move(session));
     return result;
@@ -51,7 +80,7 @@ void writeProjectFiles(const model::Network& network, const std::filesystem::pat
     util::writeFilesAtomic({{projectFile, project}, {couplerFile, coupler}});
 }
 
-void saveProject(network::NetworkSession& session) {
+void saveProject(editor::NetworkSession& session) {
     writeProjectFiles(session.network(), session.projectFile(), session.couplerFile());
     session.clearModified();
 }

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/editor/network_session.h"
 #include "core/model/errors.h"
-#include "core/model/network_ops.h"
 
 #include <filesystem>
 #include <optional>
@@ -11,8 +11,11 @@ namespace busmason::persistence {
 
 /// What loading a project gives: the session, or none when the load stopped, and the findings.
 struct LoadResult {
-    std::optional<network::NetworkSession> session;
+    std::optional<editor::NetworkSession> session;
     std::vector<model::Diagnostic> diagnostics;
+    /// Network parameters read as written that the controller cannot take (warnings naming
+    /// the element). They are kept, so saving loses nothing; the build refuses them.
+    std::vector<model::Diagnostic> parameterFindings;
 };
 
 /// Loads projectFile (FOLDER/NAME.bsm) and, when it exists, FOLDER/NAME.pco into a new session
@@ -31,6 +34,6 @@ void writeProjectFiles(const model::Network& network, const std::filesystem::pat
 
 /// Saves the session's project (projectFile() and couplerFile()) and clears modified. Throws
 /// FileError when a file cannot be written; modified then stays set.
-void saveProject(network::NetworkSession& session);
+void saveProject(editor::NetworkSession& session);
 
 } // namespace busmason::persistence

@@ -45,11 +45,11 @@ TEST(NetworkFile, HeaderFromTheParameters) {
         {"the eighth bit rate",
          {"Baud10k", "0", "10", "500", "4", true, true},
          bytes({0x0A, 0x00, 0x0A, 0x00, 0x00, 0xF4, 0x01, 0x04})},
-        {"leading decimal numbers, largest values that fit",
-         {"Baud20k", "255", "16383ms", " 65535", "255x", true, true},
-         bytes({0xFF, 0x3F, 0x14, 0x00, 0xFF, 0xFF, 0xFF, 0xFF})},
-        {"texts without digits",
-         {"Baud125k", "0", "", "ms", "", true, true},
+        {"largest values that fit",
+         {"Baud20k", "1", "16383", "65535", "255", true, true},
+         bytes({0xFF, 0x3F, 0x14, 0x00, 0x01, 0xFF, 0xFF, 0xFF})},
+        {"smallest values, leading zeros",
+         {"Baud125k", "0", "0", "00", "0000", true, true},
          bytes({0x00, 0x00, 0x7D, 0x00, 0x00, 0x00, 0x00, 0x00})},
     };
     for (const Case& c : cases) {
@@ -162,37 +162,48 @@ TEST(BusParameters, ValuesThatDoNotFitTheirFieldsAreRefused) {
         model::NetworkParameters parameters;
         std::string message;
     };
+    const std::string names =
+        "is not one of Baud1M, Baud800k, Baud500k, Baud250k, Baud125k, Baud50k, Baud20k, Baud10k";
+    const std::string cycle = "is not a whole number of ms from 0 to 16383 (the word's two high "
+                              "bits hold the flags)";
     const Case cases[] = {
         {"unknown baud rate",
          {"Baud9600", "0", "10", "500", "4", true, true},
-         "baud rate 'Baud9600' is not one of Baud1M, Baud800k, Baud500k, Baud250k, Baud125k, "
-         "Baud50k, Baud20k, Baud10k"},
+         "bit rate 'Baud9600' " + names},
         {"baud rate in another case",
          {"baud1m", "0", "10", "500", "4", true, true},
-         "baud rate 'baud1m' is not one of Baud1M, Baud800k, Baud500k, Baud250k, Baud125k, "
-         "Baud50k, Baud20k, Baud10k"},
+         "bit rate 'baud1m' " + names},
         {"cycle time into the flag bits",
          {"Baud1M", "0", "16384", "500", "4", true, true},
-         "cycle time '16384' does not fit: 0 to 16383 ms (the word's two high bits hold the "
-         "flags)"},
+         "cycle time '16384' " + cycle},
         {"negative cycle time",
          {"Baud1M", "0", "-1", "500", "4", true, true},
-         "cycle time '-1' does not fit: 0 to 16383 ms (the word's two high bits hold the flags)"},
+         "cycle time '-1' " + cycle},
+        {"cycle time with a unit",
+         {"Baud1M", "0", "10ms", "500", "4", true, true},
+         "cycle time '10ms' " + cycle},
+        {"empty cycle time", {"Baud1M", "0", "", "500", "4", true, true}, "cycle time '' " + cycle},
         {"guard time",
          {"Baud1M", "0", "10", "65536", "4", true, true},
-         "guard time '65536' does not fit: 0 to 65535 ms"},
+         "guard time '65536' is not a whole number of ms from 0 to 65535"},
+        {"guard time in letters",
+         {"Baud1M", "0", "10", "abc", "4", true, true},
+         "guard time 'abc' is not a whole number of ms from 0 to 65535"},
         {"life time",
          {"Baud1M", "0", "10", "500", "256", true, true},
-         "life time '256' does not fit: 0 to 255"},
-        {"channel",
-         {"Baud1M", "256", "10", "500", "4", true, true},
-         "CAN channel '256' does not fit: 0 to 255"},
+         "life time '256' is not a whole number from 0 to 255"},
+        {"life time with a blank",
+         {"Baud1M", "0", "10", "500", " 4", true, true},
+         "life time ' 4' is not a whole number from 0 to 255"},
+        {"third channel",
+         {"Baud1M", "2", "10", "500", "4", true, true},
+         "CAN channel '2' is neither 0 nor 1"},
         {"channel that would name files elsewhere",
          {"Baud1M", "0/../x", "10", "500", "4", true, true},
-         "CAN channel '0/../x' is not a decimal number (it names the output files)"},
+         "CAN channel '0/../x' is neither 0 nor 1"},
         {"empty channel",
          {"Baud1M", "", "10", "500", "4", true, true},
-         "CAN channel '' is not a decimal number (it names the output files)"},
+         "CAN channel '' is neither 0 nor 1"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

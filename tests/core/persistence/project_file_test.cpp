@@ -28,7 +28,7 @@ TEST(ProjectFile, WritesTheLayoutOfAnEmptyNetwork) {
 
 TEST(ProjectFile, WritesNodesWithTheirWritesVariablesAndTerminals) {
     test::TempDir dir;
-    const network::NetworkSession s = test::sampleSession(dir.path());
+    const editor::NetworkSession s = test::sampleSession(dir.path());
     EXPECT_EQ(firstDifference(golden("nodes.bsm"), writeProjectFile(s.network())), "");
     EXPECT_EQ(firstDifference(golden("nodes.pco"), writeCouplerFile(s.network())), "");
 }
@@ -92,7 +92,7 @@ TEST(ProjectLoad, RestoresTheModel) {
     const LoadResult r = loadProject(testData("persistence/nodes.bsm"), test::persistenceEds());
     ASSERT_TRUE(r.session) << test::allMessages(r.diagnostics);
     EXPECT_TRUE(r.diagnostics.empty()) << test::allMessages(r.diagnostics);
-    const network::NetworkSession& s = *r.session;
+    const editor::NetworkSession& s = *r.session;
     EXPECT_FALSE(s.modified());
     EXPECT_EQ(s.projectName(), "nodes");
     const model::NetworkParameters& p = s.network().parameters;
@@ -204,15 +204,21 @@ TEST(ProjectLoad, ReadsTheParameters) {
          ""},
         {"<baudRate>Baud800k</baudRate>", params([](auto& p) { p.baudRate = "Baud800k"; }), "ch0_",
          ""},
-        {"<baudRate>baud500k</baudRate>", params([](auto&) {}), "ch0_", "'baud500k'"},
-        {"<syncTime> 20ms</syncTime><guardTime>0500</guardTime><lifeTime>0x10</lifeTime>",
+        {"<baudRate>baud500k</baudRate>", params([](auto& p) { p.baudRate = "baud500k"; }), "ch0_",
+         "bit rate 'baud500k' is not one of"},
+        {"<syncTime>20</syncTime><guardTime>0500</guardTime><lifeTime>0x10</lifeTime>",
          params([](auto& p) {
-             p.cycleTime = " 20ms";
+             p.cycleTime = "20";
              p.lifeTime = "16";
          }),
          "ch0_", ""},
+        {"<syncTime> 20ms</syncTime>", params([](auto& p) { p.cycleTime = " 20ms"; }), "ch0_",
+         "cycle time ' 20ms' is not a whole number"},
+        {"<guardTime>5OO</guardTime>", params([](auto& p) { p.guardTime = "5OO"; }), "ch0_",
+         "guard time '5OO' is not a whole number"},
         {"<channel>$1</channel>", params([](auto& p) { p.channel = "1"; }), "ch0_", ""},
-        {"<channel>2</channel>", params([](auto& p) { p.channel = "2"; }), "ch0_", "CAN channel 2"},
+        {"<channel>2</channel>", params([](auto& p) { p.channel = "2"; }), "ch0_",
+         "CAN channel '2' is neither 0 nor 1"},
         {"<enableSync>True</enableSync><toggleBit>yes</toggleBit>",
          params([](auto& p) { p.toggleBit = false; }), "ch0_", ""},
         {"<plcInfo><memory>1</memory><prefix>my &amp; prefix_</prefix></plcInfo>",
@@ -226,13 +232,16 @@ TEST(ProjectLoad, ReadsTheParameters) {
         ASSERT_TRUE(r.session) << test::allMessages(r.diagnostics);
         EXPECT_TRUE(r.session->network().parameters == c.expected);
         EXPECT_EQ(r.session->network().prefix, c.prefix);
+        // Parameters are kept as written; those the controller cannot take are reported apart
+        // from what the load left out.
+        EXPECT_TRUE(r.diagnostics.empty()) << test::allMessages(r.diagnostics);
         if (c.warning.empty()) {
-            EXPECT_TRUE(r.diagnostics.empty()) << test::allMessages(r.diagnostics);
+            EXPECT_TRUE(r.parameterFindings.empty()) << test::allMessages(r.parameterFindings);
         } else {
-            ASSERT_EQ(r.diagnostics.size(), 1u);
-            EXPECT_EQ(r.diagnostics[0].severity, Severity::Warning);
-            EXPECT_NE(r.diagnostics[0].message.find(c.warning), std::string::npos)
-                << r.diagnostics[0].message;
+            ASSERT_EQ(r.parameterFindings.size(), 1u);
+            EXPECT_EQ(r.parameterFindings[0].severity, Severity::Warning);
+            EXPECT_NE(r.parameterFindings[0].message.find(c.warning), std::string::npos)
+                << r.parameterFindings[0].message;
         }
     }
 }
@@ -250,8 +259,6 @@ TEST(ProjectLoad, AFaultyFileGivesAnErrorAndNoNetwork) {
          "not a well-formed XML file"},
         {"an unescaped less-than of older files", projectWith("<syncTime>a<b</syncTime>"), "",
          "plant.bsm", "", "not a well-formed XML file"},
-        {"guard time", projectWith("<guardTime>5OO</guardTime>"), "", "plant.bsm",
-         "networkInfo/guardTime", "'5OO' is not a valid integer value"},
         {"address", projectWith("", ioNode(1, "") + "<nodeInfo><eds>io.eds</eds></nodeInfo>"), "",
          "plant.bsm", "networkInfo/nodeInfoList/nodeInfo[2]/address",
          "element <address> is missing"},

@@ -20,7 +20,7 @@ std::set<std::string> namesIn(const std::filesystem::path& folder) {
 
 TEST(ProjectSave, WritesBothFilesAndClearsModified) {
     test::TempDir dir;
-    network::NetworkSession s = test::sampleSession(dir.path());
+    editor::NetworkSession s = test::sampleSession(dir.path());
     ASSERT_TRUE(s.modified());
     saveProject(s);
     EXPECT_FALSE(s.modified());
@@ -54,7 +54,7 @@ TEST(ProjectSave, AFailedSaveKeepsTheOldPairAndTheModifiedFlag) {
                 test::writeBytes(dir / name, std::string(name) == "nodes.bsm" ? oldBsm : oldPco);
             }
         }
-        network::NetworkSession s = test::sampleSession(dir.path());
+        editor::NetworkSession s = test::sampleSession(dir.path());
         try {
             saveProject(s);
             ADD_FAILURE() << "the save did not fail";
@@ -70,7 +70,7 @@ TEST(ProjectSave, AFailedSaveKeepsTheOldPairAndTheModifiedFlag) {
 
 TEST(ProjectSave, IntoAMissingFolderFailsWithoutWritingAnything) {
     test::TempDir dir;
-    network::NetworkSession s = test::sampleSession(dir / "gone");
+    editor::NetworkSession s = test::sampleSession(dir / "gone");
     EXPECT_THROW(saveProject(s), model::FileError);
     EXPECT_TRUE(s.modified());
     EXPECT_TRUE(namesIn(dir.path()).empty());
@@ -79,7 +79,7 @@ TEST(ProjectSave, IntoAMissingFolderFailsWithoutWritingAnything) {
 TEST(ProjectSave, ANewPairIsRemovedWhenItsSecondFileFails) {
     test::TempDir dir;
     test::writeBytes(dir / "nodes.pco" / "inside", "x");
-    network::NetworkSession s = test::sampleSession(dir.path());
+    editor::NetworkSession s = test::sampleSession(dir.path());
     EXPECT_THROW(saveProject(s), model::FileError);
     EXPECT_EQ(namesIn(dir.path()), (std::set<std::string>{"nodes.pco"}));
 }

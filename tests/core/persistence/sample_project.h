@@ -2,7 +2,7 @@
 
 #include "core/eds/eds_parser.h"
 #include "core/model/lookup.h"
-#include "core/model/network_ops.h"
+#include "core/editor/network_session.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -65,8 +65,8 @@ inline void addVariables(model::node& n, unsigned index, int sub,
 /// The network of the fixtures nodes.bsm and nodes.pco: an I/O node at 5 (virtual, with writes
 /// and variables, texts that need escaping and a non-ASCII name) and a coupler at 9 with two
 /// terminals.
-inline network::NetworkSession sampleSession(const std::filesystem::path& folder) {
-    network::NetworkSession s(folder, "nodes");
+inline editor::NetworkSession sampleSession(const std::filesystem::path& folder) {
+    editor::NetworkSession s(folder, "nodes");
     model::NetworkParameters p;
     p.cycleTime = "20";
     p.baudRate = "Baud250k";

@@ -1,13 +1,14 @@
-#include "core/model/network_ops.h"
+#include "core/editor/network_session.h"
 
 #include "core/nodeconfig/administration.h"
 
 #include "core/eds/eds_parser.h"
+#include "core/coupler/terminal_row.h"
 #include "core/util/file_io.h"
 
 #include <algorithm>
 
-namespace busmason::network {
+namespace busmason::editor {
 
 using model::LimitError;
 
@@ -26,26 +27,6 @@ std::string movedCaption(int newAddress, std::string_view oldCaption) {
     return std::to_string(newAddress) + "-" + std::string(rest);
 }
 
-std::unique_ptr<model::node> cloneNode(const model::node& n) {
-    auto copy = std::make_unique<model::node>();
-    copy->fileInfo = n.fileInfo;
-    copy->deviceInfo = n.deviceInfo;
-    copy->vendorId = n.vendorId;
-    copy->deviceType = n.deviceType;
-    copy->productCode = n.productCode;
-    copy->address = n.address;
-    copy->virtual_ = n.virtual_;
-    copy->ngDisabled = n.ngDisabled;
-    copy->objects = n.objects;
-    copy->sdoRecords = n.sdoRecords;
-    if (n.coupler) {
-        copy->coupler = std::make_unique<model::coupler_info>(*n.coupler);
-    }
-    copy->objectIndex = n.objectIndex;
-    copy->indexedCount = n.indexedCount;
-    return copy;
-}
-
 NetworkSession::NetworkSession(std::filesystem::path projectFolder, std::string projectName)
     : m_folder(std::move(projectFolder)), m_name(std::move(projectName)) {}
 
@@ -62,8 +43,36 @@ std::string NetworkSession::windowCaption() const {
 }
 
 void NetworkSession::setParameters(const model::NetworkParameters& parameters) {
+    if (const auto problems = checkParameters(parameters); !problems.empty()) {
+        throw ParameterError(problems.front().field, problems.front().message);
+    }
     if (parameters != m_network.parameters) {
         m_network.parameters = parameters;
+        markModified();
+    }
+}
+
+void NetworkSession::setParameter(ParameterField field, std::string_view text) {
+    if (auto problem = parameterProblem(field, text)) {
+        throw ParameterError(field, *problem);
+    }
+    std::string& current = fieldText(m_network.parameters, field);
+    if (current != text) {
+        current = std::string(text);
+        markModified();
+    }
+}
+
+void NetworkSession::setSync(bool on) {
+    if (m_network.parameters.enableSync != on) {
+        m_network.parameters.enableSync = on;
+        markModified();
+    }
+}
+
+void NetworkSession::setToggleBit(bool on) {
+    if (m_network.parameters.toggleBit != on) {
+        m_network.parameters.toggleBit = on;
         markModified();
     }
 }
@@ -121,9 +130,13 @@ int NetworkSession::listPosition(int address) const {
 }
 
 bool NetworkSession::deleteNode(int address) {
-    if (!m_network.take(address)) {
+    model::node* n = m_network.at(address);
+    if (!n) {
         return false;
     }
+    m_couplers.erase(address);
+    m_couplersChanged.erase(n);
+    m_network.take(address);
     const int pos = listPosition(address);
     if (pos >= 0) {
         m_list.erase(m_list.begin() + pos);
@@ -134,6 +147,7 @@ bool NetworkSession::deleteNode(int address) {
 }
 
 void NetworkSession::arrange() {
+    m_couplers.clear();
     std::vector<int> old;
     m_network.forEachNode([&](const model::node& n) { old.push_back(n.address); });
     std::vector<std::unique_ptr<model::node>> nodes;
@@ -171,6 +185,12 @@ void NetworkSession::moveNode(int oldAddress, int newAddress) {
     // The move itself (with the COB-ID writes that follow the address) is the node
     // configuration's rule; the session keeps its list and tree labels in step.
     nodeconfig::changeNodeAddress(m_network, oldAddress, newAddress);
+    relabelMoved(oldAddress, newAddress);
+    markModified();
+}
+
+void NetworkSession::relabelMoved(int oldAddress, int newAddress) {
+    m_couplers.clear();
     const int pos = listPosition(oldAddress);
     if (pos >= 0) {
         NetworkListEntry& e = m_list[static_cast<std::size_t>(pos)];
@@ -178,7 +198,68 @@ void NetworkSession::moveNode(int oldAddress, int newAddress) {
         e.caption = movedCaption(newAddress, e.caption);
         m_treeLabels[static_cast<std::size_t>(pos)] = std::to_string(newAddress);
     }
-    markModified();
 }
 
-} // namespace busmason::network
+model::node& NetworkSession::nodeAt(int address) {
+    model::node* n = m_network.at(address);
+    if (!n) {
+        throw LimitError("there is no node at address " + std::to_string(address));
+    }
+    return *n;
+}
+
+nodeconfig::AdministrationOutcome NetworkSession::storeAdministration(int address,
+                                                                      std::string_view addressText,
+                                                                      bool isVirtual,
+                                                                      bool ngDisabled) {
+    nodeAt(address);
+    nodeconfig::AdministrationOutcome outcome =
+        nodeconfig::storeAdministration(m_network, address, addressText, isVirtual, ngDisabled);
+    if (outcome.address != address) {
+        relabelMoved(address, outcome.address);
+    }
+    markModified();
+    return outcome;
+}
+
+coupler::CouplerSession& NetworkSession::coupler(int address) {
+    const auto it = m_couplers.find(address);
+    if (it != m_couplers.end()) {
+        return *it->second;
+    }
+    return activateCoupler(address);
+}
+
+coupler::CouplerSession& NetworkSession::activateCoupler(int address) {
+    nodeAt(address);
+    auto session = std::make_unique<coupler::CouplerSession>(m_network, address);
+    coupler::CouplerSession& c = *session;
+    m_couplers[address] = std::move(session);
+    return c;
+}
+
+CouplerClose NetworkSession::closeCoupler(int address) {
+    coupler::CouplerSession& c = coupler(address);
+    CouplerClose result{c.close(), {}};
+    if (result.outcome.failure) {
+        // Every channel the rebuild cannot place shows as the PDOs running out.
+        result.messageKey = coupler::kOutOfPdosKey;
+    }
+    if (m_couplersChanged.erase(&c.node()) > 0) {
+        markModified();
+    }
+    m_couplers.erase(address);
+    return result;
+}
+
+std::vector<int> NetworkSession::couplersNeedingClose() const {
+    std::vector<int> addresses;
+    m_network.forEachNode([&](const model::node& n) {
+        if (m_couplersChanged.count(&n) > 0) {
+            addresses.push_back(n.address);
+        }
+    });
+    return addresses;
+}
+
+} // namespace busmason::editor

@@ -1,11 +1,11 @@
-#include "core/model/network_ops.h"
+#include "core/editor/network_session.h"
 #include "core/nodeconfig/refusal.h"
 
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
 
-namespace busmason::network {
+namespace busmason::editor {
 namespace {
 
 using model::FileError;
@@ -142,6 +142,32 @@ TEST(NetworkSession, WhatSetsTheModifiedFlag) {
         {"deleting a node", [](NetworkSession& x) { x.deleteNode(1); }, true},
         {"deleting a missing node", [](NetworkSession& x) { x.deleteNode(1); }, false},
         {"adding a node", [](NetworkSession& x) { x.addNode(edsFolder(), "io.eds"); }, true},
+        {"one parameter",
+         [](NetworkSession& x) { x.setParameter(ParameterField::CycleTime, "20"); }, true},
+        {"a refused parameter",
+         [](NetworkSession& x) {
+             EXPECT_THROW(x.setParameter(ParameterField::GuardTime, "abc"), ParameterError);
+             EXPECT_EQ(x.network().parameters.guardTime, "600");
+         },
+         false},
+        {"refused parameters",
+         [](NetworkSession& x) {
+             model::NetworkParameters p = x.network().parameters;
+             p.channel = "2";
+             EXPECT_THROW(x.setParameters(p), ParameterError);
+         },
+         false},
+        {"sync off", [](NetworkSession& x) { x.setSync(false); }, true},
+        {"toggle bit as it is", [](NetworkSession& x) { x.setToggleBit(true); }, false},
+        {"a node flag", [](NetworkSession& x) { x.storeAdministration(2, "2", true, false); },
+         true},
+        {"a node operation", [](NetworkSession& x) { x.editNode(2, [](model::node&) {}); }, true},
+        {"a refused node operation",
+         [](NetworkSession& x) {
+             EXPECT_THROW(x.editNode(2, [](model::node&) -> int { throw LimitError("full"); }),
+                          LimitError);
+         },
+         false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -168,5 +194,52 @@ TEST(NetworkSession, MovingANodeRelabelsItsEntry) {
     EXPECT_EQ(s.list()[2].caption, "3-\nio.eds");
 }
 
+TEST(NetworkSession, TheAdministrationPageMovesTheNodeWithItsEntry) {
+    NetworkSession s("/p", "p");
+    s.addNode(edsFolder(), "io.eds");
+    s.addNode(edsFolder(), "io.eds");
+    EXPECT_EQ(s.storeAdministration(2, "7", false, true).address, 7);
+    EXPECT_TRUE(s.network().at(7)->ngDisabled);
+    EXPECT_EQ(s.list()[1].caption, "7- io.eds");
+    // A taken address keeps the node where it is but stores the flags.
+    const nodeconfig::AdministrationOutcome taken = s.storeAdministration(7, "1", true, true);
+    EXPECT_EQ(taken.address, 7);
+    EXPECT_EQ(taken.refusal, nodeconfig::kAddressPresent);
+    EXPECT_TRUE(s.network().at(7)->virtual_);
+    EXPECT_THROW(s.storeAdministration(9, "9", false, false), LimitError);
+}
+
+TEST(NetworkSession, ATerminalChangeWaitsForItsCouplerClose) {
+    const coupler::TerminalLibraryResult read =
+        coupler::readTerminalLibrary(std::filesystem::path(BUSMASON_INSTALL_DATA));
+    const coupler::terminal_type* digital = read.library.find("KM120 8DI");
+    ASSERT_NE(digital, nullptr);
+    NetworkSession s("/p", "p");
+    s.addNode(edsFolder(), "io.eds");
+    s.addNode(edsFolder(), "coupler.eds");
+    s.clearModified();
+    const std::size_t writes = s.network().at(2)->sdoRecords.size();
+    const coupler::PlacementOutcome added =
+        s.editCoupler(2, [&](coupler::CouplerSession& c) { return c.addTerminal(*digital); });
+    EXPECT_FALSE(added.failure);
+    EXPECT_TRUE(s.modified());
+    EXPECT_EQ(s.couplersNeedingClose(), std::vector<int>{2});
+    // Moving the coupler keeps what still waits for its close.
+    s.moveNode(2, 5);
+    EXPECT_EQ(s.couplersNeedingClose(), std::vector<int>{5});
+    s.clearModified();
+    const CouplerClose closed = s.closeCoupler(5);
+    EXPECT_FALSE(closed.outcome.failure);
+    EXPECT_TRUE(closed.messageKey.empty());
+    EXPECT_TRUE(s.modified());
+    EXPECT_TRUE(s.couplersNeedingClose().empty());
+    EXPECT_EQ(s.network().at(5)->coupler->terminals.size(), 1u);
+    EXPECT_GE(s.network().at(5)->sdoRecords.size(), writes);
+    // Closing again without a change leaves the project as it is.
+    s.clearModified();
+    s.closeCoupler(5);
+    EXPECT_FALSE(s.modified());
+}
+
 } // namespace
-} // namespace busmason::network
+} // namespace busmason::editor
