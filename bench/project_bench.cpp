@@ -1,5 +1,5 @@
-#include "core/eds/eds_parser.h"
 #include "core/editor/network_session.h"
+#include "core/eds/eds_parser.h"
 #include "core/persistence/project_file.h"
 #include "core/persistence/project_io.h"
 #include "core/util/file_io.h"

@@ -2,8 +2,8 @@
 
 #include "core/nodeconfig/administration.h"
 
-#include "core/eds/eds_parser.h"
 #include "core/coupler/terminal_row.h"
+#include "core/eds/eds_parser.h"
 #include "core/util/file_io.h"
 
 #include <algorithm>

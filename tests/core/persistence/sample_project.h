@@ -1,8 +1,8 @@
 #pragma once
 
+#include "core/editor/network_session.h"
 #include "core/eds/eds_parser.h"
 #include "core/model/lookup.h"
-#include "core/editor/network_session.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
