@@ -30,7 +30,7 @@ inline constexpr std::string_view ftpPassword = "tq7w";
 /// plain decimal digits: the build writes no files for it.
 std::array<std::string, 2> transferFiles(std::string_view channel);
 
-/// The steps a transfer reports, in the order of a successful run, then the two failures.
+/// The steps a transfer reports, in the order of a successful run, then the three failures.
 enum class TransferStatus {
     NotConnected,       ///< a new transfer has begun and holds no connection yet
     Connecting,         ///< connecting and logging in to the controller
@@ -129,7 +129,7 @@ struct TransferFile {
 /// empty project folder or a channel text that names no files.
 std::array<TransferFile, 2> checkTransferFiles(const TransferRequest& request);
 
-/// Why a file in state cannot be sent, ending in "build first"; empty for Ready.
+/// Why file cannot be sent as it is, ending in "build first"; empty when it is Ready.
 std::string describeFileState(const TransferFile& file, const TransferRequest& request);
 
 /// Receives the events of a transfer on the transfer's worker thread. It must return quickly
