@@ -326,7 +326,7 @@ int runEdit(const Args& arguments) {
     if (args.empty()) {
         throw UsageError("edit needs a project file");
     }
-    const std::filesystem::path projectFile = std::filesystem::absolute(args.front());
+    const std::filesystem::path projectFile = projectFilePath(args.front());
     if (projectFile.extension() != ".bsm" || projectFile.stem().empty()) {
         throw UsageError("the project file must be named NAME.bsm, not '" + args.front() + "'");
     }

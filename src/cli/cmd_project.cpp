@@ -128,7 +128,7 @@ int save(Args args) {
     }
     editor::NetworkSession& session = *loaded.session;
     const std::filesystem::path projectFile =
-        to.empty() ? session.projectFile() : std::filesystem::path(to);
+        to.empty() ? session.projectFile() : projectFilePath(to);
     std::filesystem::path couplerFile = projectFile;
     couplerFile.replace_extension(".pco");
     std::error_code ec;

@@ -17,12 +17,26 @@ void printDiagnostics(const std::vector<model::Diagnostic>& diagnostics) {
     }
 }
 
+std::filesystem::path projectFilePath(const std::string& text) {
+    const std::filesystem::path path(text);
+    if (!path.has_filename()) {
+        throw UsageError("'" + text + "' names no project file");
+    }
+    std::error_code ec;
+    std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+    if (ec) {
+        throw model::FileError(text, "the current folder cannot be found: " + ec.message());
+    }
+    return absolute;
+}
+
 persistence::LoadResult loadProjectArgument(Args& args, const std::filesystem::path& edsFolder,
                                             const std::string& command) {
     if (args.empty()) {
         throw UsageError(command + " needs a project file");
     }
-    persistence::LoadResult loaded = persistence::loadProject(args.front(), edsFolder);
+    persistence::LoadResult loaded =
+        persistence::loadProject(projectFilePath(args.front()), edsFolder);
     args.erase(args.begin());
     printDiagnostics(loaded.diagnostics);
     printDiagnostics(loaded.parameterFindings);

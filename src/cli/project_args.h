@@ -16,6 +16,11 @@ std::filesystem::path edsFolderOption(Args& args);
 /// Prints diagnostics to standard error, one per line, compiler-style.
 void printDiagnostics(const std::vector<model::Diagnostic>& diagnostics);
 
+/// A project file named on the command line, made absolute: a bare file name ("plant1.bsm") is
+/// in the current folder, and so is the folder of a relative path. UsageError when the text
+/// names no file.
+std::filesystem::path projectFilePath(const std::string& text);
+
 /// Loads the project file that is the first argument of args (removed from it), printing the
 /// findings to standard error; the session is empty when the load stopped. UsageError when
 /// there is no argument.

@@ -40,6 +40,14 @@ const char* modeName(FtpServer::Mode mode) {
         return "silent";
     case FtpServer::Mode::Masquerade:
         return "masquerade";
+    case FtpServer::Mode::DropAfterFirstFile:
+        return "drop-after-first-file";
+    case FtpServer::Mode::RefuseSecondUpload:
+        return "refuse-second-upload";
+    case FtpServer::Mode::LieAboutSize:
+        return "lie-about-size";
+    case FtpServer::Mode::NoSize:
+        return "no-size";
     }
     return "normal";
 }

@@ -15,8 +15,8 @@ namespace busmason::test {
 struct FtpLogLine {
     /// The control connection, numbered from 1 in the order they were accepted.
     int connection = 0;
-    /// "connect", "cmd", "data", "received", "incomplete", "held", "released", "dropped",
-    /// "disconnect".
+    /// "connect", "cmd", "data", "received", "incomplete", "held", "released", "dropped", "cut",
+    /// "refused", "disconnect".
     std::string what;
     /// The peer address, the command with its argument ("STOR iomap0.cmg"), or the path.
     std::string argument;
@@ -29,11 +29,16 @@ class FtpServer {
 public:
     enum class Mode {
         Normal,
-        RefuseLogin,     ///< every login attempt is answered 530
-        DropFirstUpload, ///< the connection is cut as soon as the first upload's data arrives
-        HoldFirstUpload, ///< the first STOR is answered only after holdSeconds
-        Silent,          ///< accepts TCP connections and never greets
-        Masquerade,      ///< passive replies name 127.0.0.2 instead of the real address
+        RefuseLogin,        ///< every login attempt is answered 530
+        DropFirstUpload,    ///< the connection is cut as soon as the first upload's data arrives
+        HoldFirstUpload,    ///< the first STOR is answered only after holdSeconds
+        Silent,             ///< accepts TCP connections and never greets
+        Masquerade,         ///< passive replies name 127.0.0.2 instead of the real address
+        DropAfterFirstFile, ///< once an upload has arrived, the next STOR's connection is cut
+        RefuseSecondUpload, ///< once an upload has arrived, STOR gets "452 No space left on
+                            ///< device."
+        LieAboutSize,       ///< SIZE answers one byte less than the file holds
+        NoSize,             ///< SIZE is an unknown command ("500 ... not understood.")
     };
 
     /// Empty when the server can run on this machine; else why not, for GTEST_SKIP.

@@ -12,6 +12,9 @@ Serves --root to the user root (password tq7w) on 127.0.0.1 at a free port, prin
     <conn> held <path>           the upload was deferred (mode hold-first-upload)
     <conn> released <path>       the deferred upload went ahead on a live connection
     <conn> dropped <path>        the connection was cut during the upload (mode drop-first-upload)
+    <conn> cut <path>            the connection was cut when the upload began
+                                 (mode drop-after-first-file)
+    <conn> refused <path>        the upload was refused (mode refuse-second-upload)
     <conn> disconnect            the control connection closed
 
 Modes:
@@ -21,6 +24,12 @@ Modes:
     hold-first-upload  the first STOR is answered only after --hold seconds
     silent             accepts connections but never sends a greeting
     masquerade         passive replies name 127.0.0.2 instead of the real address
+    drop-after-first-file  once an upload has arrived, the connection of the next STOR is cut
+                       without a reply
+    refuse-second-upload   once an upload has arrived, every further STOR is answered
+                       "452 No space left on device."
+    lie-about-size     SIZE answers one byte less than the file holds
+    no-size            SIZE is an unknown command
 
 The server stops when stdin reaches its end (the test process went away) or on SIGTERM.
 """
@@ -92,6 +101,7 @@ def run_ftp(args, log):
     root = os.path.realpath(args.root)
     counter = itertools.count(1)
     first_upload = {"pending": True}
+    received = {"count": 0}
 
     def inside_root(path):
         return "/" + os.path.relpath(os.path.realpath(path), root).replace(os.sep, "/")
@@ -120,6 +130,8 @@ def run_ftp(args, log):
         auth_failed_timeout = 0
         if args.mode == "masquerade":
             masquerade_address = "127.0.0.2"
+        if args.mode == "no-size":
+            proto_cmds = {k: v for k, v in FTPHandler.proto_cmds.items() if k != "SIZE"}
 
         def on_connect(self):
             self.conn_id = next(counter)
@@ -129,6 +141,7 @@ def run_ftp(args, log):
             log.write(self.conn_id, "disconnect")
 
         def on_file_received(self, file):
+            received["count"] += 1
             log.write(self.conn_id, "received %s" % inside_root(file))
 
         def on_incomplete_file_received(self, file):
@@ -140,12 +153,26 @@ def run_ftp(args, log):
             super().pre_process_command(line, cmd, arg)
 
         def ftp_STOR(self, file, mode="w"):
+            if args.mode == "drop-after-first-file" and received["count"] > 0:
+                log.write(self.conn_id, "cut %s" % inside_root(file))
+                self.close()
+                return None
+            if args.mode == "refuse-second-upload" and received["count"] > 0:
+                log.write(self.conn_id, "refused %s" % inside_root(file))
+                self.respond("452 No space left on device.")
+                return None
             if args.mode == "hold-first-upload" and first_upload["pending"]:
                 first_upload["pending"] = False
                 log.write(self.conn_id, "held %s" % inside_root(file))
                 self.ioloop.call_later(args.hold, self._release, file, mode)
                 return file
             return super().ftp_STOR(file, mode)
+
+        def ftp_SIZE(self, path):
+            if args.mode == "lie-about-size" and os.path.isfile(path):
+                self.respond("213 %d" % max(os.path.getsize(path) - 1, 0))
+                return
+            super().ftp_SIZE(path)
 
         def _release(self, file, mode):
             if self._closed:
@@ -169,7 +196,9 @@ def main():
     parser.add_argument("--log", required=True)
     parser.add_argument("--mode", default="normal",
                         choices=["normal", "refuse-login", "drop-first-upload",
-                                 "hold-first-upload", "silent", "masquerade"])
+                                 "hold-first-upload", "silent", "masquerade",
+                                 "drop-after-first-file", "refuse-second-upload",
+                                 "lie-about-size", "no-size"])
     parser.add_argument("--hold", type=float, default=5.0)
     args = parser.parse_args()
     logging.basicConfig(level=logging.WARNING)

@@ -25,11 +25,12 @@ inline constexpr std::string_view ftpUser = "root";
 inline constexpr std::string_view ftpPassword = "tq7w";
 
 /// The two files a transfer sends, in the order they are sent: the I/O map, then the network
-/// configuration. Channel 0 sends "iomap0.cmg" and "network0.cmg"; any other channel the
-/// channel 1 files.
-std::array<std::string_view, 2> transferFiles(int canChannel);
+/// configuration, named as the build names them for the project's CAN channel text ("0" gives
+/// "iomap0.cmg" and "network0.cmg"). Throws std::invalid_argument for a channel text that is not
+/// plain decimal digits: the build writes no files for it.
+std::array<std::string, 2> transferFiles(std::string_view channel);
 
-/// The steps a transfer reports, in the order of a successful run, then the two failures.
+/// The steps a transfer reports, in the order of a successful run, then the three failures.
 enum class TransferStatus {
     NotConnected,       ///< a new transfer has begun and holds no connection yet
     Connecting,         ///< connecting and logging in to the controller
@@ -38,11 +39,16 @@ enum class TransferStatus {
     IoMapSent,          ///< the I/O map file arrived; sending the network file
     Done,               ///< both files arrived
     ConnectionFailed,   ///< refused, unreachable, login denied or timed out while connecting
-    CommunicationError, ///< the folder change or a send failed after the connection was made
+    CommunicationError, ///< the folder change or the I/O map file failed; the network file on
+                        ///< the controller is untouched
+    Incomplete,         ///< the I/O map file arrived and the network file did not: the controller
+                        ///< holds the new I/O map beside an old or partial network file
 };
 
 /// True for the statuses that end a transfer: no event follows them.
 bool isFinal(TransferStatus status);
+/// True for the final statuses other than Done.
+bool isFailure(TransferStatus status);
 
 /// The colours of the status lamp.
 enum class Lamp {
@@ -72,7 +78,9 @@ struct TransferEvent {
     /// The transfer it belongs to, as returned by FtpTransfer::start.
     std::uint64_t transfer = 0;
     TransferStatus status = TransferStatus::NotConnected;
-    /// For a failure, what went wrong ("Login denied", the server's reply ...); else empty.
+    /// For a failure, the step and what went wrong, quoting the server's reply when there is one
+    /// ("sending network0.cmg: the server replied \"452 No space left on device.\""). For a file
+    /// that arrived, a note when the server could not confirm its size; else empty.
     std::string detail;
 };
 
@@ -87,14 +95,42 @@ struct TransferTimeouts {
 struct TransferRequest {
     /// The folder holding the files to send (the open project's folder).
     std::filesystem::path projectFolder;
+    /// The project's CAN channel text, which names the files as the build names them.
+    std::string channel = "0";
+    /// The project file the files were built from; when given, a file older than it is refused
+    /// unless sendOlderFiles is set.
+    std::filesystem::path projectFile;
+    /// Sends files older than projectFile anyway.
+    bool sendOlderFiles = false;
     /// The controller's address: IPv4 in dotted decimal form, a host name, or IPv6 in brackets.
     std::string host;
     /// 1 to 65535.
     int port = defaultFtpPort;
-    /// 0 sends the channel 0 files, any other value the channel 1 files.
-    int canChannel = 0;
     TransferTimeouts timeouts;
 };
+
+/// Whether a file of a transfer can be sent as it is.
+enum class FileState {
+    Ready,            ///< present, and not older than the project file
+    Missing,          ///< not in the project folder, or not a regular file
+    OlderThanProject, ///< older than the project file: built before the last change
+};
+
+struct TransferFile {
+    /// The file name, the same on the controller ("iomap0.cmg").
+    std::string name;
+    /// Where it is read from: in the project folder.
+    std::filesystem::path path;
+    FileState state = FileState::Ready;
+};
+
+/// The files request would send, in order, each with its state. Throws model::FileError when
+/// request.projectFile is given and its time cannot be read, and std::invalid_argument for an
+/// empty project folder or a channel text that names no files.
+std::array<TransferFile, 2> checkTransferFiles(const TransferRequest& request);
+
+/// Why file cannot be sent as it is, ending in "build first"; empty when it is Ready.
+std::string describeFileState(const TransferFile& file, const TransferRequest& request);
 
 /// Receives the events of a transfer on the transfer's worker thread. It must return quickly
 /// and must not call back into the FtpTransfer that delivers it.
@@ -107,7 +143,9 @@ struct Worker;
 
 /// Sends a project's configuration files to the controller over FTP on a worker thread: connect
 /// and log in (passive mode), change to remoteFolder, send the I/O map file, then the network
-/// file, both binary and replacing the files on the controller.
+/// file, both binary and replacing the files on the controller. After each upload the server is
+/// asked for the file's size (SIZE); a size other than the local file's fails the transfer, and a
+/// server without SIZE leaves the size unchecked (noted in the event's detail).
 ///
 /// Starting a new transfer abandons the running one at once: no event of the old transfer is
 /// delivered after start returns, and its connection is closed. Destroying the object abandons
@@ -121,10 +159,11 @@ public:
     FtpTransfer& operator=(const FtpTransfer&) = delete;
 
     /// Reads both files from request.projectFolder and starts sending them. Returns the number
-    /// that the new transfer's events carry, unique in the process. When a file is missing or
-    /// unreadable, throws model::FileError naming it before anything else happens: nothing is
-    /// connected or sent and a transfer already running goes on. Throws std::invalid_argument for a
-    /// port outside 1 to 65535.
+    /// that the new transfer's events carry, unique in the process. When a file is missing,
+    /// unreadable, or older than request.projectFile (unless request.sendOlderFiles), throws
+    /// model::FileError naming it before anything else happens: nothing is connected or sent and
+    /// a transfer already running goes on. Throws std::invalid_argument for a port outside 1 to
+    /// 65535, an empty project folder or a channel text that names no files.
     std::uint64_t start(const TransferRequest& request);
 
     /// Abandons the running transfer, if any: none of its events is delivered from now on.

@@ -161,6 +161,8 @@ inline constexpr std::string_view kTempoGuardia = "<TEMPO GUARDIA>";
 inline constexpr std::string_view kTempoVita = "<TEMPO VITA>";
 /// Coupler configuration: caption of the terminal page.
 inline constexpr std::string_view kTerminal = "<TERMINAL>";
+/// Transfer status: the I/O map file arrived and the network file did not.
+inline constexpr std::string_view kTrasferimentoIncompleto = "<TRASFERIMENTO INCOMPLETO>";
 /// Transfer status: sending the files.
 inline constexpr std::string_view kTrasferimentoProgetto = "<TRASFERIMENTO PROGETTO>";
 /// Help menu: open the tutorial.
@@ -252,6 +254,7 @@ inline constexpr std::string_view kKeys[] = {
     kTempoGuardia,
     kTempoVita,
     kTerminal,
+    kTrasferimentoIncompleto,
     kTrasferimentoProgetto,
     kTutorial,
     kValoreNonConsentito,

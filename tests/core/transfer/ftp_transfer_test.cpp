@@ -1,4 +1,6 @@
 #include "core/model/errors.h"
+#include "core/model/network.h"
+#include "core/output/build.h"
 #include "core/transfer/ftp_transfer.h"
 #include "support/ftp_server.h"
 #include "support/test_support.h"
@@ -84,7 +86,8 @@ std::string fileContent(std::string_view name, std::size_t size) {
     return bytes;
 }
 
-const char* const allFiles[] = {"iomap0.cmg", "network0.cmg", "iomap1.cmg", "network1.cmg"};
+const char* const allFiles[] = {"iomap0.cmg",   "network0.cmg", "iomap1.cmg",
+                                "network1.cmg", "iomap12.cmg",  "network12.cmg"};
 
 /// The commands that touch folders and files, and the uploads the server completed, in order.
 std::vector<std::string> fileSteps(const std::vector<FtpLogLine>& log) {
@@ -93,7 +96,8 @@ std::vector<std::string> fileSteps(const std::vector<FtpLogLine>& log) {
         const bool fileCommand =
             line.what == "cmd" &&
             (line.argument.starts_with("CWD") || line.argument.starts_with("STOR") ||
-             line.argument.starts_with("APPE") || line.argument.starts_with("MKD"));
+             line.argument.starts_with("APPE") || line.argument.starts_with("MKD") ||
+             line.argument.starts_with("SIZE"));
         if (fileCommand || line.what == "received" || line.what == "incomplete") {
             steps.push_back(line.what == "cmd" ? line.argument : line.what + " " + line.argument);
         }
@@ -132,12 +136,12 @@ protected:
         }
     }
 
-    TransferRequest request(int port, int channel = 0) const {
+    TransferRequest request(int port, std::string channel = "0") const {
         TransferRequest r;
         r.projectFolder = project;
         r.host = "127.0.0.1";
         r.port = port;
-        r.canChannel = channel;
+        r.channel = std::move(channel);
         r.timeouts.connect = 2000ms;
         r.timeouts.response = 2s;
         return r;
@@ -157,21 +161,22 @@ protected:
 
 TEST_F(FtpTransferTest, SendsTheChannelsFilesInOrderReplacingOlderOnes) {
     const struct {
-        int channel;
+        const char* channel;
         const char* iomap;
         const char* network;
         std::size_t iomapSize;
-    } cases[] = {{0, "iomap0.cmg", "network0.cmg", 150000},
-                 {1, "iomap1.cmg", "network1.cmg", 150000},
-                 {7, "iomap1.cmg", "network1.cmg", 150000},
+    } cases[] = {{"0", "iomap0.cmg", "network0.cmg", 150000},
+                 {"1", "iomap1.cmg", "network1.cmg", 150000},
+                 // The files the build wrote for the channel, never another channel's.
+                 {"12", "iomap12.cmg", "network12.cmg", 150000},
                  // A network without variables has an empty I/O map.
-                 {0, "iomap0.cmg", "network0.cmg", 0}};
+                 {"0", "iomap0.cmg", "network0.cmg", 0}};
     const auto sysconfig = servedRoot("served") / "local/etc/sysconfig";
     FtpServer server(dir / "served");
     std::size_t logSeen = 0;
     int connection = 0;
     for (const auto& c : cases) {
-        SCOPED_TRACE("channel " + std::to_string(c.channel) + ", I/O map of " +
+        SCOPED_TRACE(std::string("channel ") + c.channel + ", I/O map of " +
                      std::to_string(c.iomapSize) + " bytes");
         test::writeBytes(project / c.iomap,
                          fileContent(c.iomap, c.iomapSize).substr(0, c.iomapSize));
@@ -185,6 +190,9 @@ TEST_F(FtpTransferTest, SendsTheChannelsFilesInOrderReplacingOlderOnes) {
         transfer.wait();
 
         EXPECT_EQ(recorder.statuses(id), successfulRun);
+        for (const auto& event : recorder.events()) {
+            EXPECT_EQ(event.detail, "") << "a size that the server confirmed needs no note";
+        }
         for (const auto* name : {c.iomap, c.network}) {
             SCOPED_TRACE(name);
             EXPECT_EQ(test::firstDifference(test::readBytes(project / name),
@@ -208,10 +216,13 @@ TEST_F(FtpTransferTest, SendsTheChannelsFilesInOrderReplacingOlderOnes) {
             EXPECT_EQ(line.connection, connection) << line.what << " " << line.argument;
         }
         const std::vector<std::string> expected = {
-            "CWD /local/etc/sysconfig", std::string("STOR ") + c.iomap,
+            "CWD /local/etc/sysconfig",
+            std::string("STOR ") + c.iomap,
             std::string("received /local/etc/sysconfig/") + c.iomap,
+            std::string("SIZE ") + c.iomap,
             std::string("STOR ") + c.network,
-            std::string("received /local/etc/sysconfig/") + c.network};
+            std::string("received /local/etc/sysconfig/") + c.network,
+            std::string("SIZE ") + c.network};
         EXPECT_EQ(fileSteps(log), expected) << server.logText();
         EXPECT_TRUE(logHas(log, "cmd", "USER root"));
         EXPECT_TRUE(logHas(log, "cmd", "TYPE I"));
@@ -220,74 +231,248 @@ TEST_F(FtpTransferTest, SendsTheChannelsFilesInOrderReplacingOlderOnes) {
     }
 }
 
-TEST_F(FtpTransferTest, EveryFailureEndsInConnectionFailedOrCommunicationError) {
+TEST_F(FtpTransferTest, EveryFailureEndsInAFailureStatusThatReadsTheSameEachTime) {
     using Mode = FtpServer::Mode;
     const std::vector<TransferStatus> connecting = {NotConnected, Connecting, ConnectionFailed};
     const std::vector<TransferStatus> inFolder = {NotConnected, Connecting, Connected,
                                                   CommunicationError};
-    const std::vector<TransferStatus> sending = {NotConnected, Connecting, Connected, Transferring,
-                                                 CommunicationError};
+    const std::vector<TransferStatus> firstFile = {NotConnected, Connecting, Connected,
+                                                   Transferring, CommunicationError};
+    const std::vector<TransferStatus> secondFile = {NotConnected, Connecting, Connected,
+                                                    Transferring, IoMapSent,  Incomplete};
     const struct {
         const char* label;
         std::optional<Mode> mode; ///< none: nothing listens on the port
         bool remoteFolder;
         std::chrono::milliseconds connectTimeout;
         std::vector<TransferStatus> expected;
+        /// The whole detail of the final event.
+        std::string detail;
         /// A log entry that shows the case happened as meant (kind, part of the argument).
         std::pair<const char*, const char*> serverSaw;
     } cases[] = {
-        {"server not listening", std::nullopt, true, 2000ms, connecting, {}},
-        {"login refused", Mode::RefuseLogin, true, 2000ms, connecting, {"cmd", "PASS"}},
-        {"server never greets", Mode::Silent, true, 300ms, connecting, {"connect", ""}},
-        {"remote folder missing", Mode::Normal, false, 2000ms, inFolder, {"cmd", "CWD"}},
+        {"server not listening",
+         std::nullopt,
+         true,
+         2000ms,
+         connecting,
+         "logging in: the controller refuses the connection or cannot be reached",
+         {}},
+        {"login refused",
+         Mode::RefuseLogin,
+         true,
+         2000ms,
+         connecting,
+         "logging in: the server replied \"530 Authentication failed.\"",
+         {"cmd", "PASS"}},
+        {"server never greets",
+         Mode::Silent,
+         true,
+         300ms,
+         connecting,
+         "logging in: the controller did not answer in time",
+         {"connect", ""}},
+        {"remote folder missing",
+         Mode::Normal,
+         false,
+         2000ms,
+         inFolder,
+         "changing to /local/etc/sysconfig/: the server replied \"550 No such file or "
+         "directory.\"",
+         {"cmd", "CWD"}},
         {"connection dropped in the first upload",
          Mode::DropFirstUpload,
          true,
          2000ms,
-         sending,
+         firstFile,
+         "sending iomap0.cmg: the connection to the controller was closed or broken",
          {"dropped", "iomap0.cmg"}},
         {"no reply to the first upload",
          Mode::HoldFirstUpload,
          true,
          2000ms,
-         sending,
+         firstFile,
+         "sending iomap0.cmg: the controller did not answer in time",
          {"held", "iomap0.cmg"}},
+        {"server holds another size",
+         Mode::LieAboutSize,
+         true,
+         2000ms,
+         firstFile,
+         "iomap0.cmg was sent with 150000 bytes and the server holds 149999 (\"213 149999\")",
+         {"cmd", "SIZE iomap0.cmg"}},
+        {"connection cut after the first file",
+         Mode::DropAfterFirstFile,
+         true,
+         2000ms,
+         secondFile,
+         "sending network0.cmg: the connection to the controller was closed or broken",
+         {"cut", "network0.cmg"}},
+        {"second file refused",
+         Mode::RefuseSecondUpload,
+         true,
+         2000ms,
+         secondFile,
+         "sending network0.cmg: the server replied \"452 No space left on device.\"",
+         {"refused", "network0.cmg"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
-        const auto root = dir / c.label;
-        fs::create_directories(root);
-        if (c.remoteFolder) {
-            fs::create_directories(root / "local/etc/sysconfig");
-        }
-        std::optional<FtpServer> server;
-        std::optional<test::ClosedPort> closed;
-        int port = 0;
-        if (c.mode) {
-            server.emplace(root, *c.mode, 30.0);
-            port = server->port();
-        } else {
-            closed.emplace();
-            port = closed->port();
-        }
-        auto r = request(port);
-        r.timeouts.connect = c.connectTimeout;
-        r.timeouts.response = 1s;
+        // The same failure twice, each time on a fresh server and controller folder.
+        for (int run = 1; run <= 2; ++run) {
+            SCOPED_TRACE("run " + std::to_string(run));
+            const auto root = dir / (c.label + std::to_string(run));
+            const auto sysconfig = root / "local/etc/sysconfig";
+            fs::create_directories(root);
+            if (c.remoteFolder) {
+                fs::create_directories(sysconfig);
+                test::writeBytes(sysconfig / "network0.cmg", "old network file");
+            }
+            std::optional<FtpServer> server;
+            std::optional<test::ClosedPort> closed;
+            int port = 0;
+            if (c.mode) {
+                server.emplace(root, *c.mode, 30.0);
+                port = server->port();
+            } else {
+                closed.emplace();
+                port = closed->port();
+            }
+            auto r = request(port);
+            r.timeouts.connect = c.connectTimeout;
+            r.timeouts.response = 1s;
 
+            FtpTransfer transfer(recorder.observer());
+            const auto id = transfer.start(r);
+            const auto final = recorder.waitForFinal(id);
+            ASSERT_TRUE(final);
+            transfer.wait();
+            EXPECT_EQ(recorder.statuses(id), c.expected);
+            EXPECT_EQ(final->detail, c.detail);
+            EXPECT_TRUE(isFailure(final->status));
+            if (!server) {
+                continue;
+            }
+            const auto log = server->log();
+            EXPECT_TRUE(logHas(log, c.serverSaw.first, c.serverSaw.second)) << server->logText();
+            expectLoopbackOnly(log);
+            if (c.remoteFolder) {
+                EXPECT_EQ(test::readBytes(sysconfig / "network0.cmg"), "old network file");
+            }
+            if (c.expected == secondFile) {
+                // What the incomplete status tells: the new I/O map beside the old network file.
+                EXPECT_EQ(test::readBytes(sysconfig / "iomap0.cmg"),
+                          test::readBytes(project / "iomap0.cmg"));
+            } else {
+                EXPECT_FALSE(logHas(log, "cmd", "STOR network")) << "second file sent";
+            }
+        }
+    }
+}
+
+TEST_F(FtpTransferTest, ServerWithoutSizeLeavesTheSizeUncheckedAndSaysSo) {
+    FtpServer server(servedRoot("served"), FtpServer::Mode::NoSize);
+    FtpTransfer transfer(recorder.observer());
+    const auto id = transfer.start(request(server.port()));
+    ASSERT_TRUE(recorder.waitForFinal(id));
+    transfer.wait();
+    EXPECT_EQ(recorder.statuses(id), successfulRun);
+    const auto events = recorder.events();
+    ASSERT_EQ(events.size(), successfulRun.size());
+    EXPECT_EQ(events[4].detail, "the size of iomap0.cmg is not confirmed: the server replied "
+                                "\"500 Command \"SIZE\" not understood.\" to SIZE");
+    EXPECT_EQ(events[5].detail, "the size of network0.cmg is not confirmed: the server replied "
+                                "\"500 Command \"SIZE\" not understood.\" to SIZE");
+    // Both files on one connection: the unknown command did not end the session.
+    const auto log = server.log();
+    EXPECT_TRUE(std::all_of(log.begin(), log.end(), [](const auto& l) {
+        return l.connection == 1;
+    })) << server.logText();
+    const auto sysconfig = server.root() / "local/etc/sysconfig";
+    for (const auto* name : {"iomap0.cmg", "network0.cmg"}) {
+        EXPECT_EQ(test::readBytes(sysconfig / name), test::readBytes(project / name)) << name;
+    }
+}
+
+TEST_F(FtpTransferTest, FilesOlderThanTheProjectAreRefusedUnlessSentAnyway) {
+    FtpServer server(servedRoot("served"));
+    const auto projectFile = project / "p.bsm";
+    test::writeBytes(projectFile, "<project/>");
+    const auto saved = fs::last_write_time(projectFile);
+    const struct {
+        const char* label;
+        fs::file_time_type iomapTime;
+        fs::file_time_type networkTime;
+        FileState iomap;
+        FileState network;
+    } cases[] = {
+        {"built after saving", saved + 1s, saved + 1s, FileState::Ready, FileState::Ready},
+        {"built as the project was saved", saved, saved, FileState::Ready, FileState::Ready},
+        {"network file from before", saved + 1s, saved - 1s, FileState::Ready,
+         FileState::OlderThanProject},
+        {"both from before", saved - 10s, saved - 1s, FileState::OlderThanProject,
+         FileState::OlderThanProject},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        fs::last_write_time(project / "iomap0.cmg", c.iomapTime);
+        fs::last_write_time(project / "network0.cmg", c.networkTime);
+        auto r = request(server.port());
+        r.projectFile = projectFile;
+        const auto files = checkTransferFiles(r);
+        EXPECT_EQ(files[0].path, project / "iomap0.cmg");
+        EXPECT_EQ(files[1].path, project / "network0.cmg");
+        EXPECT_EQ(files[0].state, c.iomap);
+        EXPECT_EQ(files[1].state, c.network);
+
+        const bool stale = c.iomap != FileState::Ready || c.network != FileState::Ready;
         FtpTransfer transfer(recorder.observer());
+        if (stale) {
+            const auto& first = c.iomap != FileState::Ready ? files[0] : files[1];
+            try {
+                transfer.start(r);
+                ADD_FAILURE() << "files older than the project were sent";
+            } catch (const model::FileError& e) {
+                EXPECT_EQ(fs::path(e.path()), first.path);
+                EXPECT_NE(
+                    std::string(e.what()).find("older than the project file p.bsm; build first"),
+                    std::string::npos)
+                    << e.what();
+            }
+            r.sendOlderFiles = true;
+        }
         const auto id = transfer.start(r);
         const auto final = recorder.waitForFinal(id);
         ASSERT_TRUE(final);
-        transfer.wait();
-        EXPECT_EQ(recorder.statuses(id), c.expected);
-        EXPECT_FALSE(final->detail.empty());
-        if (server) {
-            const auto log = server->log();
-            EXPECT_TRUE(logHas(log, c.serverSaw.first, c.serverSaw.second)) << server->logText();
-            EXPECT_FALSE(logHas(log, "cmd", "STOR network")) << "second file sent";
-            EXPECT_FALSE(logHas(log, "received")) << server->logText();
-            expectLoopbackOnly(log);
+        EXPECT_EQ(final->status, Done);
+    }
+    // A missing file is never sent, whatever the request says.
+    fs::remove(project / "network0.cmg");
+    auto r = request(server.port());
+    r.projectFile = projectFile;
+    r.sendOlderFiles = true;
+    EXPECT_EQ(checkTransferFiles(r)[1].state, FileState::Missing);
+    FtpTransfer transfer(recorder.observer());
+    EXPECT_THROW(transfer.start(r), model::FileError);
+}
+
+TEST(TransferFiles, AreTheFilesTheBuildWritesForTheChannel) {
+    for (const char* channel : {"0", "1", "12"}) {
+        SCOPED_TRACE(channel);
+        model::Network net;
+        net.parameters.channel = channel;
+        std::vector<std::string> built;
+        for (const auto& file : output::generateControllerFiles(net, "p")) {
+            built.push_back(file.name);
         }
+        for (const auto& name : transferFiles(channel)) {
+            EXPECT_NE(std::find(built.begin(), built.end(), name), built.end()) << name;
+        }
+        EXPECT_TRUE(transferFiles(channel)[0].starts_with("iomap"));
+    }
+    // Texts that name no built files, or would reach outside the project folder.
+    for (const char* channel : {"", "x", "-1", "1/../../x", " 1"}) {
+        EXPECT_THROW(transferFiles(channel), std::invalid_argument) << "'" << channel << "'";
     }
 }
 
