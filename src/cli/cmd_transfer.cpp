@@ -86,7 +86,7 @@ int runTransfer(const Args& arguments) {
     if (!loaded.session) {
         return 1;
     }
-    const network::NetworkSession& session = *loaded.session;
+    const editor::NetworkSession& session = *loaded.session;
     request.projectFolder = session.projectFolder();
     request.projectFile = session.projectFile();
     request.channel = session.network().parameters.channel;
