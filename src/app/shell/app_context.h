@@ -2,6 +2,7 @@
 
 #include "app/shell/dialogs.h"
 #include "app/shell/settings_store.h"
+#include "app/shell/window_seams.h"
 
 #include "core/translation/translation_table.h"
 
@@ -65,6 +66,8 @@ public:
     Dialogs& dialogs() { return m_dialogs; }
     SharedState& state() { return m_state; }
     const SharedState& state() const { return m_state; }
+    /// The windows other windows open, filled by the start-up sequence.
+    AppWindows& windows() { return m_windows; }
     /// The bundled installation the program runs from.
     const std::filesystem::path& installFolder() const { return m_installFolder; }
 
@@ -75,6 +78,7 @@ private:
     Dialogs& m_dialogs;
     std::filesystem::path m_installFolder;
     SharedState m_state;
+    AppWindows m_windows;
 };
 
 /// A folder text of the settings as a path, and back.

@@ -115,6 +115,8 @@ inline constexpr std::string_view kNomeVariabile = "<NOME VARIABILE>";
 inline constexpr std::string_view kNonConnesso = "<NON CONNESSO>";
 /// Message when a folder setting is missing.
 inline constexpr std::string_view kNotRootDir = "<NOT ROOT DIR>";
+/// Start window: the new-project button (icon only), its accessible name and tooltip.
+inline constexpr std::string_view kNuovoProgetto = "<NUOVO PROGETTO>";
 /// Message when the coupler lacks an object a terminal needs.
 inline constexpr std::string_view kOggettoNonesiste = "<OGGETTO NONESISTE>";
 /// Tools menu item and caption of the options window.
@@ -147,6 +149,8 @@ inline constexpr std::string_view kSalvareProgetto = "<SALVARE PROGETTO>";
 inline constexpr std::string_view kSalvareProgettoQuery = "<SALVARE PROGETTO?>";
 /// Network editor: the transfer command.
 inline constexpr std::string_view kScaricaFileConfigurazione = "<SCARICA FILE CONFIGURAZIONE>";
+/// Start window: the open-project button (icon only), its accessible name and tooltip.
+inline constexpr std::string_view kScegliProgetto = "<SCEGLI PROGETTO>";
 /// Start window: the workspace button; caption of the folder chooser.
 inline constexpr std::string_view kSetWorkspace = "<SET WORKSPACE>";
 /// Transfer window: the connection-state group.
@@ -171,6 +175,8 @@ inline constexpr std::string_view kTutorial = "<TUTORIAL>";
 inline constexpr std::string_view kValoreNonConsentito = "<VALORE NON CONSENTITO>";
 /// Node configuration: the parameter value label.
 inline constexpr std::string_view kValoreParametro = "<VALORE PARAMETRO>";
+/// Network editor Tools item: the network check window.
+inline constexpr std::string_view kVerificaRete = "<VERIFICA RETE>";
 /// Start window: hint of the create/open button.
 inline constexpr std::string_view kZornerr = "<ZORNERR>";
 
@@ -231,6 +237,7 @@ inline constexpr std::string_view kKeys[] = {
     kNomeVariabile,
     kNonConnesso,
     kNotRootDir,
+    kNuovoProgetto,
     kOggettoNonesiste,
     kOpzioni,
     kOrdina,
@@ -247,6 +254,7 @@ inline constexpr std::string_view kKeys[] = {
     kSalvareProgetto,
     kSalvareProgettoQuery,
     kScaricaFileConfigurazione,
+    kScegliProgetto,
     kSetWorkspace,
     kStatoConnessione,
     kStrumenti,
@@ -259,6 +267,7 @@ inline constexpr std::string_view kKeys[] = {
     kTutorial,
     kValoreNonConsentito,
     kValoreParametro,
+    kVerificaRete,
     kZornerr,
 };
 
