@@ -18,7 +18,20 @@ std::string formatDiagnostic(const Diagnostic& d) {
     if (!d.element.empty()) {
         out += (out.empty() ? "" : ": ") + d.element;
     }
-    out += d.severity == Severity::Error ? ": error: " : ": warning: ";
+    switch (d.severity) {
+    case Severity::Error:
+        out += ": error: ";
+        break;
+    case Severity::Warning:
+        out += ": warning: ";
+        break;
+    case Severity::Note:
+        out += ": note: ";
+        break;
+    }
+    if (!d.code.empty()) {
+        out += d.code + ": ";
+    }
     out += d.message;
     return out;
 }

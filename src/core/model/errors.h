@@ -36,9 +36,11 @@ private:
 enum class Severity {
     Warning, ///< something was read leniently or dropped; the result is still usable
     Error,   ///< the read stopped; there is no result
+    Note,    ///< worth knowing; nothing is wrong
 };
 
-/// One finding of a reader: where it is and what is wrong.
+/// One finding of a reader, the checker, the build or the network check: where it is and what is
+/// wrong.
 struct Diagnostic {
     Severity severity = Severity::Warning;
     std::string file;
@@ -47,6 +49,12 @@ struct Diagnostic {
     /// The XML element or record the finding is about, when there is no line.
     std::string element;
     std::string message;
+    /// A stable code for findings that have one ("BM101"); empty otherwise.
+    std::string code = {};
+    /// The node address the finding is about (1 to 127), or 0.
+    int node = 0;
+    /// The object the finding is about ("0x1600:01"), or empty.
+    std::string object = {};
 };
 
 /// "file:line: warning: message", as compilers print their findings.
