@@ -40,6 +40,7 @@ public:
 
     /// Other values the program keeps (window geometry, remembered folders).
     QSettings& raw() { return *m_settings; }
+    const QSettings& raw() const { return *m_settings; }
 
 private:
     std::unique_ptr<QSettings> m_settings;
