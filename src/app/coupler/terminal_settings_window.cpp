@@ -22,12 +22,12 @@ namespace {
 const QString kInput = QStringLiteral("INPUT");
 const QString kOutput = QStringLiteral("OUTPUT");
 
-/// A read-only box wide enough for text.
+/// A read-only box just wide enough for text.
 QLineEdit* readOnlyBox(const QString& text, const QString& objectName, QWidget* parent) {
     auto* box = new QLineEdit(text, parent);
     box->setObjectName(objectName);
     box->setReadOnly(true);
-    box->setMinimumWidth(box->fontMetrics().horizontalAdvance(text + "MM"));
+    box->setFixedWidth(box->fontMetrics().horizontalAdvance(text + "MM"));
     return box;
 }
 

@@ -107,7 +107,7 @@ TransferWindow::TransferWindow(AppContext& context, QWidget* parent)
     layout->addLayout(folderRow);
     layout->addStretch();
     layout->addLayout(bottom);
-    resize(560, 320);
+    resize(560, sizeHint().height());
 
     // The transfer reports on its own thread; each event is handed to this window's thread.
     m_transfer = std::make_unique<transfer::FtpTransfer>([this](const transfer::TransferEvent& e) {
