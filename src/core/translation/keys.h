@@ -91,8 +91,12 @@ inline constexpr std::string_view kFileVariabiliCreato = "<FILE VARIABILI CREATO
 inline constexpr std::string_view kFile = "<FILE>";
 /// Import an EDS file into the library.
 inline constexpr std::string_view kImportaEds = "<IMPORTA EDS>";
+/// Transfer window: the address typed is not four numbers 0 to 255 separated by dots.
+inline constexpr std::string_view kIndirizzoIpNonValido = "<INDIRIZZO IP NON VALIDO>";
 /// Transfer window: the address group.
 inline constexpr std::string_view kIndirizzoIp = "<INDIRIZZO IP>";
+/// Transfer window: question after the files older than the project were named.
+inline constexpr std::string_view kInviareComunque = "<INVIARE COMUNQUE?>";
 /// Caption of the terminal I/O settings for analogue terminals.
 inline constexpr std::string_view kIoAnalogici = "<IO ANALOGICI>";
 /// Caption of the terminal I/O settings for digital terminals.
@@ -165,6 +169,8 @@ inline constexpr std::string_view kTempoGuardia = "<TEMPO GUARDIA>";
 inline constexpr std::string_view kTempoVita = "<TEMPO VITA>";
 /// Coupler configuration: caption of the terminal page.
 inline constexpr std::string_view kTerminal = "<TERMINAL>";
+/// Coupler configuration: the tree of terminal types.
+inline constexpr std::string_view kTipiTerminale = "<TIPI TERMINALE>";
 /// Transfer status: the I/O map file arrived and the network file did not.
 inline constexpr std::string_view kTrasferimentoIncompleto = "<TRASFERIMENTO INCOMPLETO>";
 /// Transfer status: sending the files.
@@ -225,7 +231,9 @@ inline constexpr std::string_view kKeys[] = {
     kFileVariabiliCreato,
     kFile,
     kImportaEds,
+    kIndirizzoIpNonValido,
     kIndirizzoIp,
+    kInviareComunque,
     kIoAnalogici,
     kIoDigitali,
     kKovaBusmason,
@@ -262,6 +270,7 @@ inline constexpr std::string_view kKeys[] = {
     kTempoGuardia,
     kTempoVita,
     kTerminal,
+    kTipiTerminale,
     kTrasferimentoIncompleto,
     kTrasferimentoProgetto,
     kTutorial,
