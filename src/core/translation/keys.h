@@ -113,6 +113,8 @@ inline constexpr std::string_view kNodi = "<NODI>";
 inline constexpr std::string_view kNomeVariabile = "<NOME VARIABILE>";
 /// Transfer status: not connected.
 inline constexpr std::string_view kNonConnesso = "<NON CONNESSO>";
+/// A window that is not part of the program yet was asked for.
+inline constexpr std::string_view kNonDisponibile = "<NON DISPONIBILE>";
 /// Message when a folder setting is missing.
 inline constexpr std::string_view kNotRootDir = "<NOT ROOT DIR>";
 /// Start window: the new-project button (icon only), its accessible name and tooltip.
@@ -171,6 +173,8 @@ inline constexpr std::string_view kTrasferimentoIncompleto = "<TRASFERIMENTO INC
 inline constexpr std::string_view kTrasferimentoProgetto = "<TRASFERIMENTO PROGETTO>";
 /// Help menu: open the tutorial.
 inline constexpr std::string_view kTutorial = "<TUTORIAL>";
+/// Folder chooser: the drive or volume selector.
+inline constexpr std::string_view kUnita = "<UNITA>";
 /// Message when a parameter value is missing.
 inline constexpr std::string_view kValoreNonConsentito = "<VALORE NON CONSENTITO>";
 /// Node configuration: the parameter value label.
@@ -236,6 +240,7 @@ inline constexpr std::string_view kKeys[] = {
     kNodi,
     kNomeVariabile,
     kNonConnesso,
+    kNonDisponibile,
     kNotRootDir,
     kNuovoProgetto,
     kOggettoNonesiste,
@@ -265,6 +270,7 @@ inline constexpr std::string_view kKeys[] = {
     kTrasferimentoIncompleto,
     kTrasferimentoProgetto,
     kTutorial,
+    kUnita,
     kValoreNonConsentito,
     kValoreParametro,
     kVerificaRete,
