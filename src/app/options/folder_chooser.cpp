@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStorageInfo>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -84,7 +85,7 @@ FolderChooser::FolderChooser(AppContext& context, QWidget* parent)
     m_okButton->setObjectName("Button2");
     m_okButton->setDefault(true);
     m_cancelButton->setObjectName("Button3");
-    m_cancelButton->setText("Cancel");
+    m_cancelButton->setText(context.tr(translation::kAnnulla));
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -98,6 +99,10 @@ FolderChooser::FolderChooser(AppContext& context, QWidget* parent)
     layout->addLayout(buttons);
     resize(420, 480);
 
+    // The model lists folders on a thread of its own; the chosen folder comes into view once the
+    // folders above it are listed and sorted (the model sorts on a zero timer after each listing).
+    connect(m_model, &QFileSystemModel::directoryLoaded, this,
+            [this] { QTimer::singleShot(0, this, &FolderChooser::revealCurrent); });
     connect(m_places, &QComboBox::activated, this, &FolderChooser::placeChosen);
     connect(m_tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &FolderChooser::treeFolderChanged);
@@ -150,7 +155,7 @@ void FolderChooser::showFolder(const QString& folder) {
     const QModelIndex index = m_model->index(clean);
     if (index.isValid()) {
         m_tree->setCurrentIndex(index);
-        m_tree->scrollTo(index);
+        revealCurrent();
     }
     m_folderEdit->setText(QDir::toNativeSeparators(clean));
 }
@@ -158,6 +163,17 @@ void FolderChooser::showFolder(const QString& folder) {
 void FolderChooser::done(int result) {
     m_cancelled = result != QDialog::Accepted;
     QDialog::done(result);
+}
+
+void FolderChooser::revealCurrent() {
+    const QModelIndex current = m_tree->currentIndex();
+    if (!current.isValid()) {
+        return;
+    }
+    for (QModelIndex parent = current.parent(); parent.isValid(); parent = parent.parent()) {
+        m_tree->expand(parent);
+    }
+    m_tree->scrollTo(current, QAbstractItemView::PositionAtCenter);
 }
 
 void FolderChooser::placeChosen(int index) {

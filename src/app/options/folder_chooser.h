@@ -47,6 +47,8 @@ private:
     void placeChosen(int index);
     void treeFolderChanged();
     void fillPlaces();
+    /// Expands the folders above the tree's current folder and scrolls it into view.
+    void revealCurrent();
 
     AppContext& m_context;
     QComboBox* m_places;

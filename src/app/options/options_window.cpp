@@ -63,6 +63,8 @@ OptionsWindow::OptionsWindow(AppContext& context, FolderChooser& chooser,
     m_edsEdit->setObjectName("Edit5");
     m_edsLabel = label("Label5", context.tr(kEds), m_edsEdit, m_foldersPage);
     m_chooseEdsButton = button("Button7", "...", m_foldersPage);
+    m_chooseEdsButton->setMaximumWidth(m_chooseEdsButton->fontMetrics().horizontalAdvance("...") *
+                                       4);
     m_chooseEdsButton->setAccessibleName(context.tr(kDirectoryList));
     m_chooseEdsButton->setToolTip(context.tr(kDirectoryList));
     m_programEdit = new QLineEdit(m_foldersPage);

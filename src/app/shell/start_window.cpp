@@ -112,7 +112,7 @@ StartWindow::StartWindow(AppContext& context, QWidget* parent)
     layout->setColumnStretch(1, 1);
     layout->setRowStretch(4, 1);
     setCentralWidget(central);
-    resize(620, 240);
+    resize(640, 200);
     restoreWindowGeometry(*this, context.settings());
 
     // Idle: only the new-project and open-project buttons and the menus act.
@@ -134,6 +134,7 @@ void StartWindow::newProject() {
     m_folderLabel->setEnabled(true);
     m_workspaceButton->setEnabled(true);
     m_createOpenButton->setEnabled(false);
+    m_createOpenButton->setText(m_context.tr(translation::kCreateProject));
     m_nameEdit->clear();
     m_folderEdit->clear();
     m_nameEdit->setEnabled(false);

@@ -16,6 +16,8 @@ inline constexpr std::string_view kAggiungiPar = "<AGGIUNGI PAR>";
 inline constexpr std::string_view kAggiungiVar = "<AGGIUNGI VAR>";
 /// Help menus and pop-up items.
 inline constexpr std::string_view kAiuto = "<AIUTO>";
+/// Folder chooser: the cancel button.
+inline constexpr std::string_view kAnnulla = "<ANNULLA>";
 /// Start window: the create/open button in opening mode.
 inline constexpr std::string_view kApriProgetto = "<APRI PROGETTO>";
 /// Network editor status bar while the node configuration closes.
@@ -192,6 +194,7 @@ inline constexpr std::string_view kKeys[] = {
     kAggiungiPar,
     kAggiungiVar,
     kAiuto,
+    kAnnulla,
     kApriProgetto,
     kAttendere,
     kAttenzione,
