@@ -2,6 +2,7 @@
 
 #include "app/shell/dialogs.h"
 #include "app/shell/settings_store.h"
+#include "app/shell/startup_settings.h"
 
 #include "core/translation/translation_table.h"
 #include "core/util/install.h"
@@ -76,15 +77,20 @@ int main(int argc, char** argv) {
     app::SettingsStore settings;
     app::QtDialogs dialogs;
     const std::filesystem::path install = util::installFolder(BUSMASON_DEFAULT_INSTALL);
-    const std::optional<QString> lang = settings.read(app::setting::kLang);
-    const int language = lang && !lang->isEmpty() && lang->front().isDigit()
-                             ? std::min(lang->front().digitValue(), 3)
-                             : 1;
+    const int language = app::loadLanguageSetting(settings);
     translation::TranslationLoad load =
         translation::loadTranslationTable(install / translation::kTableFileName, language);
     app::AppContext context(std::move(load.table), language, settings, dialogs, install);
     context.state().templateFolder = app::toText(install);
     context.state().workspaceFolder = QString::fromLocal8Bit(argv[2]);
+    // The folders the pictures show, as the folder rule then takes them from the settings.
+    if (!settings.read(app::setting::kTemplate)) {
+        settings.write(app::setting::kTemplate, context.state().templateFolder);
+    }
+    if (!settings.read(app::setting::kProjectFolder)) {
+        settings.write(app::setting::kProjectFolder,
+                       app::withTrailingSeparator(context.state().workspaceFolder));
+    }
     tools::Tour tour{context, std::filesystem::path(argv[2]), std::filesystem::path(argv[1]),
                      argc > 3 ? std::atoi(argv[3]) : 0};
     for (auto& [rank, registered] : tools::steps()) {

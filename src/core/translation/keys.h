@@ -16,6 +16,8 @@ inline constexpr std::string_view kAggiungiPar = "<AGGIUNGI PAR>";
 inline constexpr std::string_view kAggiungiVar = "<AGGIUNGI VAR>";
 /// Help menus and pop-up items.
 inline constexpr std::string_view kAiuto = "<AIUTO>";
+/// Folder chooser: the cancel button.
+inline constexpr std::string_view kAnnulla = "<ANNULLA>";
 /// Start window: the create/open button in opening mode.
 inline constexpr std::string_view kApriProgetto = "<APRI PROGETTO>";
 /// Network editor status bar while the node configuration closes.
@@ -117,6 +119,8 @@ inline constexpr std::string_view kNodi = "<NODI>";
 inline constexpr std::string_view kNomeVariabile = "<NOME VARIABILE>";
 /// Transfer status: not connected.
 inline constexpr std::string_view kNonConnesso = "<NON CONNESSO>";
+/// A window that is not part of the program yet was asked for.
+inline constexpr std::string_view kNonDisponibile = "<NON DISPONIBILE>";
 /// Message when a folder setting is missing.
 inline constexpr std::string_view kNotRootDir = "<NOT ROOT DIR>";
 /// Start window: the new-project button (icon only), its accessible name and tooltip.
@@ -177,6 +181,8 @@ inline constexpr std::string_view kTrasferimentoIncompleto = "<TRASFERIMENTO INC
 inline constexpr std::string_view kTrasferimentoProgetto = "<TRASFERIMENTO PROGETTO>";
 /// Help menu: open the tutorial.
 inline constexpr std::string_view kTutorial = "<TUTORIAL>";
+/// Folder chooser: the drive or volume selector.
+inline constexpr std::string_view kUnita = "<UNITA>";
 /// Message when a parameter value is missing.
 inline constexpr std::string_view kValoreNonConsentito = "<VALORE NON CONSENTITO>";
 /// Node configuration: the parameter value label.
@@ -194,6 +200,7 @@ inline constexpr std::string_view kKeys[] = {
     kAggiungiPar,
     kAggiungiVar,
     kAiuto,
+    kAnnulla,
     kApriProgetto,
     kAttendere,
     kAttenzione,
@@ -244,6 +251,7 @@ inline constexpr std::string_view kKeys[] = {
     kNodi,
     kNomeVariabile,
     kNonConnesso,
+    kNonDisponibile,
     kNotRootDir,
     kNuovoProgetto,
     kOggettoNonesiste,
@@ -274,6 +282,7 @@ inline constexpr std::string_view kKeys[] = {
     kTrasferimentoIncompleto,
     kTrasferimentoProgetto,
     kTutorial,
+    kUnita,
     kValoreNonConsentito,
     kValoreParametro,
     kVerificaRete,
