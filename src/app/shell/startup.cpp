@@ -1,9 +1,12 @@
 #include "app/shell/startup.h"
 
+#include "app/coupler/coupler_window.h"
+#include "app/coupler/terminal_settings_window.h"
 #include "app/options/folder_chooser.h"
 #include "app/options/options_window.h"
 #include "app/shell/messages.h"
 #include "app/shell/start_window.h"
+#include "app/transfer/transfer_window.h"
 
 #include "core/translation/translation_table.h"
 
@@ -23,19 +26,29 @@ constexpr const char* kProgramName = "Busmason";
 // is created with the start window as its parent, moved into rooms.owned, and, when other
 // windows open it, entered in context.windows() (editor, nodeConfig, coupler, transfer, check).
 
+/// Creates a window of type W with the start window as parent, owned by rooms.
+template <class W, class... Args> W& createRoomWindow(RoomWindows& rooms, Args&&... args) {
+    auto window = std::make_unique<W>(std::forward<Args>(args)...);
+    W& created = *window;
+    rooms.owned.push_back(std::move(window));
+    return created;
+}
+
 /// Between the folder chooser and the options window: the terminal I/O settings window, the
 /// network editor (the editor seam) and the node configuration window (the nodeConfig seam).
 /// They find the folder settings in the shared state only once the options window exists, so
 /// they read them when they are opened, not when they are created.
-void createWindowsBeforeOptions([[maybe_unused]] AppContext& context,
-                                [[maybe_unused]] StartWindow& start,
-                                [[maybe_unused]] RoomWindows& rooms) {}
+void createWindowsBeforeOptions(AppContext& context, StartWindow& start, RoomWindows& rooms) {
+    rooms.terminalSettings = &createRoomWindow<TerminalSettingsWindow>(rooms, context, &start);
+}
 
 /// After the options window: the coupler configuration window (the coupler seam; it is given
 /// the terminal I/O settings window) and the transfer window (the transfer seam).
-void createWindowsAfterOptions([[maybe_unused]] AppContext& context,
-                               [[maybe_unused]] StartWindow& start,
-                               [[maybe_unused]] RoomWindows& rooms) {}
+void createWindowsAfterOptions(AppContext& context, StartWindow& start, RoomWindows& rooms) {
+    context.windows().coupler =
+        &createRoomWindow<CouplerWindow>(rooms, context, *rooms.terminalSettings, &start);
+    context.windows().transfer = &createRoomWindow<TransferWindow>(rooms, context, &start);
+}
 
 std::unique_ptr<AppContext> makeContext(SettingsStore& settings, Dialogs& dialogs,
                                         const FolderSources& sources) {

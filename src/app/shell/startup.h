@@ -14,6 +14,7 @@ namespace busmason::app {
 class FolderChooser;
 class OptionsWindow;
 class StartWindow;
+class TerminalSettingsWindow;
 
 /// The windows of the other rooms (terminal I/O settings, network editor, node configuration,
 /// coupler configuration, transfer window), created by the start-up sequence at their place in
@@ -21,6 +22,8 @@ class StartWindow;
 /// windows().
 struct RoomWindows {
     std::vector<std::unique_ptr<QWidget>> owned;
+    /// The terminal I/O settings window, which the coupler window opens.
+    TerminalSettingsWindow* terminalSettings = nullptr;
 };
 
 /// The running program: the services and every window, created once in this order: start
