@@ -40,8 +40,9 @@ NetworkList::NetworkList(QWidget* parent) : QListWidget(parent) {
     setWrapping(true);
     setWordWrap(true);
     setIconSize(QSize(48, 48));
-    setGridSize(QSize(128, 96));
-    setUniformItemSizes(true);
+    // Room for a caption of two lines ("12-" and the EDS name) under each icon.
+    setGridSize(QSize(150, 100));
+    setTextElideMode(Qt::ElideMiddle);
     setSpacing(4);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);

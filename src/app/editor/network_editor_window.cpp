@@ -275,6 +275,7 @@ QWidget* NetworkEditorWindow::buildOverviewPage(QTreeWidget*& tree, QTableView*&
     rows->setSectionResizeMode(QHeaderView::Fixed);
     rows->setDefaultSectionSize(std::max(18, grid->fontMetrics().height() + 4));
     rows->setDefaultAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    rows->setMinimumWidth(grid->fontMetrics().horizontalAdvance(QStringLiteral("0000")));
     splitter->addWidget(tree);
     splitter->addWidget(grid);
     splitter->setStretchFactor(1, 1);
