@@ -64,6 +64,8 @@ public:
 
     /// Runs the close query; true when the window may close.
     bool closeQuery();
+    /// Rebuilds both overview grids from the network.
+    void rebuildGrids();
 
 public slots:
     void reject() override;
@@ -87,7 +89,6 @@ private:
     // What the window shows, from the session.
     void refreshNetworkList(int selectAddress = 0);
     void refreshNodeTrees();
-    void rebuildGrids();
     void updateCaption();
     void refreshAll();
     void showParameters();
