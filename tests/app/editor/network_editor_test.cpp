@@ -1,3 +1,4 @@
+#include "app/editor/editor_views.h"
 #include "app/editor/network_editor_window.h"
 #include "app/shell/app_context.h"
 #include "app/shell/settings_store.h"
@@ -9,6 +10,7 @@
 #include "support/test_support.h"
 
 #include <QAbstractItemModelTester>
+#include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -129,18 +131,21 @@ protected:
     /// Drops the library entry name on the network list as a drag from the tree does.
     void dropOnNetworkList(const QString& name) {
         auto* tree = find<QTreeWidget>("TreeView1");
-        auto* list = find<QListWidget>("ListView1");
         QTreeWidgetItem* item = libraryEntry(name);
         ASSERT_NE(item, nullptr);
         std::unique_ptr<QMimeData> data(
             tree->model()->mimeData({tree->model()->index(tree->indexOfTopLevelItem(item), 0)}));
         ASSERT_NE(data, nullptr);
+        drop(*data);
+    }
+    void drop(QMimeData& data) {
+        auto* list = find<QListWidget>("ListView1");
         const QPointF at = QPointF(list->viewport()->rect().center());
-        QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, data.get(), Qt::LeftButton, {});
+        QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, {});
         QCoreApplication::sendEvent(list->viewport(), &enter);
         ASSERT_TRUE(enter.isAccepted());
-        QDropEvent drop(at, Qt::CopyAction, data.get(), Qt::LeftButton, {});
-        QCoreApplication::sendEvent(list->viewport(), &drop);
+        QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(list->viewport(), &dropped);
     }
     QString caption() const { return m_window->windowTitle(); }
     QString projectCaption(const fs::path& file) const { return "KOVA Busmason -" + q(file); }
@@ -167,6 +172,17 @@ TEST_F(NetworkEditor, NewProjectStartsWithTheDefaultsAndAChangeMarksTheCaption) 
         EXPECT_FALSE(find<QCheckBox>(box)->isEnabled());
     }
     EXPECT_TRUE(m_dialogs.shown.empty());
+    // Every control a person works with has a name a screen reader announces.
+    for (const char* name :
+         {"TreeView1", "ListView1", "ComboBox1", "ComboBox2", "Edit3", "Edit4", "Edit5",
+          "CheckBox1", "CheckBox2", "SpeedButton1", "SpeedButton2", "SpeedButton3", "parameterGrid",
+          "variableGrid", "parameterNodeTree", "variableNodeTree"}) {
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(find<QWidget>(name));
+        ASSERT_NE(a, nullptr) << name;
+        EXPECT_FALSE(a->text(QAccessible::Name).isEmpty()) << name;
+    }
+    EXPECT_EQ(find<QWidget>("Edit3")->accessibleName(), tr(tk::kTempoCiclo));
+    EXPECT_EQ(find<QToolButton>("SpeedButton3")->toolTip(), tr(tk::kCostruisciFileConfigurazione));
 
     doubleClickLibraryEntry("KM1100.eds");
     EXPECT_EQ(captions(), QStringList{"1 - KM1100.eds"});
@@ -216,6 +232,17 @@ TEST_F(NetworkEditor, AddTakesTheLowestFreeAddressAndArrangeRenumbers) {
     EXPECT_EQ(treeLabels("variableNodeTree"), (QStringList{"1", "2", "3"}));
     EXPECT_EQ(session().network().at(1)->fileInfo.FileName, "KM1100.eds");
     EXPECT_TRUE(caption().endsWith("*"));
+
+    // What the EDS reader found is said when its node is added.
+    fs::copy_file(test::testData("persistence/eds/nofileinfo.eds"), m_dir / "eds" / "Plain.eds");
+    m_dialogs.shown.clear();
+    QMimeData plain;
+    plain.setData(kEdsEntryMimeType, "Plain.eds");
+    drop(plain);
+    ASSERT_EQ(m_dialogs.shown.size(), 1u);
+    EXPECT_TRUE(m_dialogs.shown[0].text.startsWith(tr(tk::kAvvisiEds)));
+    EXPECT_TRUE(m_dialogs.shown[0].text.contains("no [FileInfo] section"));
+    EXPECT_EQ(captions().back(), "4 - Plain.eds");
 
     // A full network refuses the add clearly and stays as it was.
     while (session().network().lowestFreeAddress() != 0) {
@@ -485,6 +512,15 @@ TEST_F(NetworkEditor, BuildFromTheToolbarWritesTheControllerFiles) {
     EXPECT_EQ(upload.transferMode, "CANPRJDIR");
     EXPECT_TRUE(upload.showFolderRow);
     EXPECT_FALSE(upload.showFileRow);
+
+    // The transfer takes the project's channel; without its window it says so.
+    auto* channel = find<QComboBox>("ComboBox2");
+    channel->setCurrentIndex(1);
+    emit channel->activated(1);
+    m_dialogs.shown.clear();
+    QTest::mouseClick(find<QToolButton>("SpeedButton2"), Qt::LeftButton);
+    EXPECT_EQ(m_dialogs.texts(), std::vector<QString>{tr(tk::kFinestraNonDisponibile)});
+    EXPECT_EQ(upload.canChannel, 1);
 }
 
 TEST_F(NetworkEditor, AFailedSaveKeepsTheNetworkAndTheCloseQueryAsksAgain) {
