@@ -768,8 +768,11 @@ void NetworkEditorWindow::updateLibraryPopup() {
     m_addNode->setVisible(selected);
 }
 
-void NetworkEditorWindow::notAvailable() {
-    showWarning(m_context, this, m_context.tr(tk::kFinestraNonDisponibile));
+bool NetworkEditorWindow::windowPresent(const void* window) {
+    if (!window) {
+        showWarning(m_context, this, m_context.tr(tk::kFinestraNonDisponibile));
+    }
+    return window != nullptr;
 }
 
 // ---- commands
@@ -823,8 +826,7 @@ void NetworkEditorWindow::configureNode() {
         return;
     }
     NodeConfigurator* window = m_context.windows().nodeConfig;
-    if (!window) {
-        notAvailable();
+    if (!windowPresent(window)) {
         return;
     }
     window->configureNode(this, *m_session, address, selectedCaption());
@@ -838,8 +840,7 @@ void NetworkEditorWindow::configureCoupler() {
         return;
     }
     CouplerConfigurator* window = m_context.windows().coupler;
-    if (!window) {
-        notAvailable();
+    if (!windowPresent(window)) {
         return;
     }
     window->configureCoupler(this, *m_session, address);
@@ -982,8 +983,7 @@ void NetworkEditorWindow::transfer() {
     m_context.state().upload.canChannel =
         model::leadingDecimal(m_session->network().parameters.channel);
     ProjectTransfer* window = m_context.windows().transfer;
-    if (!window) {
-        notAvailable();
+    if (!windowPresent(window)) {
         return;
     }
     window->transferProject(this, *m_session);
@@ -995,8 +995,7 @@ void NetworkEditorWindow::checkNetwork() {
         return;
     }
     NetworkCheckView* window = m_context.windows().check;
-    if (!window) {
-        notAvailable();
+    if (!windowPresent(window)) {
         return;
     }
     window->showCheck(this, *m_session);

@@ -128,7 +128,8 @@ private:
     QString selectedCaption() const;
     /// The help document patterns of the selected node, or null when it has none.
     const DocumentPattern* selectedNodeHelp() const;
-    void notAvailable();
+    /// False, saying the window is not part of the program yet, when window (a seam) is null.
+    bool windowPresent(const void* window);
 
     AppContext& m_context;
     std::optional<editor::NetworkSession> m_session;
