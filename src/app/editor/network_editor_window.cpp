@@ -129,7 +129,6 @@ void NetworkEditorWindow::buildPages() {
     variables->setObjectName("TabSheet3");
     m_variableGrid->setModel(m_variableModel);
     m_pages->addTab(variables, m_context.tr(tk::kListaVariabili));
-    m_pages->setAccessibleName(m_context.tr(tk::kKovaBusmason));
 
     QHeaderView* p = m_parameterGrid->horizontalHeader();
     p->resizeSection(ParameterGridModel::Name, 400);
