@@ -24,6 +24,10 @@ inline constexpr std::string_view kApriProgetto = "<APRI PROGETTO>";
 inline constexpr std::string_view kAttendere = "<ATTENDERE>";
 /// Caption of warning message boxes.
 inline constexpr std::string_view kAttenzione = "<ATTENZIONE>";
+/// Network editor: what opening the project left out or changed; the list follows.
+inline constexpr std::string_view kAvvisiCaricamento = "<AVVISI CARICAMENTO>";
+/// Network editor: a node was added from an EDS file with problems; the list follows.
+inline constexpr std::string_view kAvvisiEds = "<AVVISI EDS>";
 /// Network editor: the baud rate drop-down.
 inline constexpr std::string_view kBaudrate = "<BAUDRATE>";
 /// Network editor: the CAN channel drop-down.
@@ -57,6 +61,8 @@ inline constexpr std::string_view kConnessione = "<CONNESSIONE>";
 /// Network editor: the build command.
 inline constexpr std::string_view kCostruisciFileConfigurazione =
     "<COSTRUISCI FILE CONFIGURAZIONE>";
+/// Network editor: the build wrote nothing; the reasons follow.
+inline constexpr std::string_view kCostruzioneFallita = "<COSTRUZIONE FALLITA>";
 /// Start window: the create/open button in creating mode.
 inline constexpr std::string_view kCreateProject = "<CREATE PROJECT>";
 /// Caption of the folder chooser opened from the options.
@@ -115,6 +121,8 @@ inline constexpr std::string_view kListaVariabili = "<LISTA VARIABILI>";
 inline constexpr std::string_view kNgToggleBit = "<NG TOGGLE BIT>";
 /// Top entry of the node trees.
 inline constexpr std::string_view kNodi = "<NODI>";
+/// Network editor: no node could be created from the EDS file; the reason follows.
+inline constexpr std::string_view kNodoNonAggiunto = "<NODO NON AGGIUNTO>";
 /// Node configuration: the variable name label.
 inline constexpr std::string_view kNomeVariabile = "<NOME VARIABILE>";
 /// Transfer status: not connected.
@@ -137,6 +145,10 @@ inline constexpr std::string_view kParametriRete = "<PARAMETRI RETE>";
 inline constexpr std::string_view kPdoTerminati = "<PDO TERMINATI>";
 /// Question when the new project already exists.
 inline constexpr std::string_view kProgettoEsiste = "<PROGETTO ESISTE>";
+/// Network editor: the project file could not be loaded; the reason follows.
+inline constexpr std::string_view kProgettoNonAperto = "<PROGETTO NON APERTO>";
+/// Network editor: the save failed; the reason follows.
+inline constexpr std::string_view kProgettoNonSalvato = "<PROGETTO NON SALVATO>";
 /// Message after the save button.
 inline constexpr std::string_view kProgettoSalvato = "<PROGETTO SALVATO>";
 /// Transfer status: both files were sent.
@@ -147,6 +159,8 @@ inline constexpr std::string_view kProjectFolder = "<PROJECT FOLDER>";
 inline constexpr std::string_view kProjectTitle = "<PROJECT TITLE>";
 /// Message after the language or the EDS folder was changed.
 inline constexpr std::string_view kRestart = "<RESTART>";
+/// Network editor: every node address is in use.
+inline constexpr std::string_view kReteCompleta = "<RETE COMPLETA>";
 /// Options: caption of the folders page.
 inline constexpr std::string_view kRootDir = "<ROOT DIR>";
 /// Save buttons and the save button hint.
@@ -187,6 +201,8 @@ inline constexpr std::string_view kUnita = "<UNITA>";
 inline constexpr std::string_view kValoreNonConsentito = "<VALORE NON CONSENTITO>";
 /// Node configuration: the parameter value label.
 inline constexpr std::string_view kValoreParametro = "<VALORE PARAMETRO>";
+/// Network editor: the EDS checker could not run or left no verdict; the reason follows.
+inline constexpr std::string_view kVerificaEdsFallita = "<VERIFICA EDS FALLITA>";
 /// Network editor Tools item: the network check window.
 inline constexpr std::string_view kVerificaRete = "<VERIFICA RETE>";
 /// Start window: hint of the create/open button.
@@ -204,6 +220,8 @@ inline constexpr std::string_view kKeys[] = {
     kApriProgetto,
     kAttendere,
     kAttenzione,
+    kAvvisiCaricamento,
+    kAvvisiEds,
     kBaudrate,
     kCanaleCan,
     kCancellaEds,
@@ -220,6 +238,7 @@ inline constexpr std::string_view kKeys[] = {
     kConnessioneInCorso,
     kConnessione,
     kCostruisciFileConfigurazione,
+    kCostruzioneFallita,
     kCreateProject,
     kDirectoryList,
     kDirectoryProgetto,
@@ -249,6 +268,7 @@ inline constexpr std::string_view kKeys[] = {
     kListaVariabili,
     kNgToggleBit,
     kNodi,
+    kNodoNonAggiunto,
     kNomeVariabile,
     kNonConnesso,
     kNonDisponibile,
@@ -260,11 +280,14 @@ inline constexpr std::string_view kKeys[] = {
     kParametriRete,
     kPdoTerminati,
     kProgettoEsiste,
+    kProgettoNonAperto,
+    kProgettoNonSalvato,
     kProgettoSalvato,
     kProgettoTrasferito,
     kProjectFolder,
     kProjectTitle,
     kRestart,
+    kReteCompleta,
     kRootDir,
     kSalva,
     kSalvareProgetto,
@@ -285,6 +308,7 @@ inline constexpr std::string_view kKeys[] = {
     kUnita,
     kValoreNonConsentito,
     kValoreParametro,
+    kVerificaEdsFallita,
     kVerificaRete,
     kZornerr,
 };
