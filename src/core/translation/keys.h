@@ -38,6 +38,8 @@ inline constexpr std::string_view kCancellareEdsQuery = "<CANCELLARE EDS?>";
 inline constexpr std::string_view kCancellareNodoQuery = "<CANCELLARE NODO?>";
 /// Question before a terminal is deleted; shown followed by "?".
 inline constexpr std::string_view kCancellareTerm = "<CANCELLARE TERM>";
+/// Dialog button that closes the window.
+inline constexpr std::string_view kChiudi = "<CHIUDI>";
 /// Network editor: caption of the network page.
 inline constexpr std::string_view kConfiguraCan = "<CONFIGURA CAN>";
 /// Pop-up items that configure a coupler or a terminal.
@@ -57,6 +59,8 @@ inline constexpr std::string_view kCostruisciFileConfigurazione =
     "<COSTRUISCI FILE CONFIGURAZIONE>";
 /// Start window: the create/open button in creating mode.
 inline constexpr std::string_view kCreateProject = "<CREATE PROJECT>";
+/// Node configuration: the detail list of the selected entry.
+inline constexpr std::string_view kDettagliOggetto = "<DETTAGLI OGGETTO>";
 /// Caption of the folder chooser opened from the options.
 inline constexpr std::string_view kDirectoryList = "<DIRECTORY LIST>";
 /// Transfer window: the project folder label.
@@ -93,6 +97,8 @@ inline constexpr std::string_view kFile = "<FILE>";
 inline constexpr std::string_view kImportaEds = "<IMPORTA EDS>";
 /// Transfer window: the address group.
 inline constexpr std::string_view kIndirizzoIp = "<INDIRIZZO IP>";
+/// Node configuration: the node address spin box.
+inline constexpr std::string_view kIndirizzoNodo = "<INDIRIZZO NODO>";
 /// Caption of the terminal I/O settings for analogue terminals.
 inline constexpr std::string_view kIoAnalogici = "<IO ANALOGICI>";
 /// Caption of the terminal I/O settings for digital terminals.
@@ -153,6 +159,10 @@ inline constexpr std::string_view kScaricaFileConfigurazione = "<SCARICA FILE CO
 inline constexpr std::string_view kScegliProgetto = "<SCEGLI PROGETTO>";
 /// Start window: the workspace button; caption of the folder chooser.
 inline constexpr std::string_view kSetWorkspace = "<SET WORKSPACE>";
+/// Node configuration: move the selected start-up write down.
+inline constexpr std::string_view kSpostaGiu = "<SPOSTA GIU>";
+/// Node configuration: move the selected start-up write up.
+inline constexpr std::string_view kSpostaSu = "<SPOSTA SU>";
 /// Transfer window: the connection-state group.
 inline constexpr std::string_view kStatoConnessione = "<STATO CONNESSIONE>";
 /// The Tools menus.
@@ -199,6 +209,7 @@ inline constexpr std::string_view kKeys[] = {
     kCancellareEdsQuery,
     kCancellareNodoQuery,
     kCancellareTerm,
+    kChiudi,
     kConfiguraCan,
     kConfiguraCoupler,
     kConfigura,
@@ -208,6 +219,7 @@ inline constexpr std::string_view kKeys[] = {
     kConnessione,
     kCostruisciFileConfigurazione,
     kCreateProject,
+    kDettagliOggetto,
     kDirectoryList,
     kDirectoryProgetto,
     kDirectoryTemplate,
@@ -226,6 +238,7 @@ inline constexpr std::string_view kKeys[] = {
     kFile,
     kImportaEds,
     kIndirizzoIp,
+    kIndirizzoNodo,
     kIoAnalogici,
     kIoDigitali,
     kKovaBusmason,
@@ -256,6 +269,8 @@ inline constexpr std::string_view kKeys[] = {
     kScaricaFileConfigurazione,
     kScegliProgetto,
     kSetWorkspace,
+    kSpostaGiu,
+    kSpostaSu,
     kStatoConnessione,
     kStrumenti,
     kTempoCiclo,
