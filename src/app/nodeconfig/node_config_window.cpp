@@ -239,6 +239,10 @@ NodeConfigWindow::NodeConfigWindow(AppContext& context, QWidget* parent)
 
 NodeConfigWindow::~NodeConfigWindow() = default;
 
+int NodeConfigWindow::boxWidth(std::size_t characters) const {
+    return fontMetrics().horizontalAdvance(QString(static_cast<int>(characters) + 1, 'D')) + 14;
+}
+
 QWidget* NodeConfigWindow::buildAdministrationPage() {
     auto* page = new QWidget;
 
@@ -374,11 +378,7 @@ QWidget* NodeConfigWindow::buildObjectDictionaryPage() {
         connect(box, &QLineEdit::returnPressed, this, &NodeConfigWindow::addParameterValue);
         return box;
     };
-    const auto boxWidth = [this](std::size_t characters) {
-        return fontMetrics().horizontalAdvance(QString(static_cast<int>(characters) + 1, 'D')) + 14;
-    };
     m_value = hexBox("valueEdit");
-    m_value->setFixedWidth(boxWidth(nodeconfig::kValueBoxWidth));
     m_valueLabel = labelFor(m_context.tr(tk::kValoreParametro), m_value);
     m_subIndex = hexBox("subIndexEdit");
     m_subIndex->setMaxLength(static_cast<int>(nodeconfig::kMappingSubIndexBoxWidth));
@@ -389,6 +389,9 @@ QWidget* NodeConfigWindow::buildObjectDictionaryPage() {
     m_valuePrefix = new QLabel("0x");
     m_subIndexPrefix = new QLabel("0x");
     m_dimPrefix = new QLabel("0x");
+    for (QLabel* prefix : {m_valuePrefix, m_subIndexPrefix, m_dimPrefix}) {
+        prefix->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    }
     m_indexCaption = labelFor("Index", m_value);
     m_subIndexCaption = labelFor("SubIndex", m_subIndex);
     m_dimCaption = labelFor("Dim", m_dim);
@@ -513,9 +516,18 @@ QWidget* NodeConfigWindow::buildPdoPage() {
         QAbstractItemView::CurrentChanged | QAbstractItemView::DoubleClicked |
         QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed |
         QAbstractItemView::AnyKeyPressed);
+    // Why the name being typed is refused, beside the tooltip of the editor's red frame.
+    m_pdoRefusal = new QLabel;
+    m_pdoRefusal->setObjectName("pdoRefusal");
+    m_pdoRefusal->setWordWrap(true);
+    m_pdoRefusal->setStyleSheet("QLabel { color: #c00000; }");
+    m_pdoRefusal->hide();
+    connect(m_pdoDelegate, &QAbstractItemDelegate::closeEditor, m_pdoRefusal, &QLabel::hide);
+
     auto* page = new QWidget;
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(m_pdoGrid);
+    layout->addWidget(m_pdoRefusal);
     return page;
 }
 
@@ -679,8 +691,10 @@ void NodeConfigWindow::refreshEntry(EntryId entry) {
                                          m_indexCaption, m_subIndexCaption, m_dimCaption}) {
         w->setVisible(mapping);
     }
-    m_value->setMaxLength(
-        static_cast<int>(mapping ? nodeconfig::kMappingIndexBoxWidth : nodeconfig::kValueBoxWidth));
+    const std::size_t width =
+        mapping ? nodeconfig::kMappingIndexBoxWidth : nodeconfig::kValueBoxWidth;
+    m_value->setMaxLength(static_cast<int>(width));
+    m_value->setFixedWidth(boxWidth(width));
     m_value->setAccessibleName(m_context.tr(tk::kValoreParametro) + (mapping ? " Index" : ""));
     m_setVariable->setText(m_context.tr(tk::kAggiungiVar));
 
@@ -880,13 +894,16 @@ QString NodeConfigWindow::pdoNameTyped(const QModelIndex& index, const QString& 
     if (!m_session) {
         return {};
     }
+    QString reason;
     try {
         m_pdoModel->typeName(index.row(), text);
         markConfigured(m_pdoModel->row(index.row()).entry);
-        return {};
     } catch (const std::exception& error) {
-        return errorText(m_context, error);
+        reason = errorText(m_context, error);
     }
+    m_pdoRefusal->setText(reason);
+    m_pdoRefusal->setVisible(!reason.isEmpty());
+    return reason;
 }
 
 void NodeConfigWindow::done(int result) {

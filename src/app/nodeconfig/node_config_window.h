@@ -105,6 +105,8 @@ private:
     QWidget* buildPdoPage();
 
     model::node& node();
+    /// Width of a box for characters hexadecimal digits.
+    int boxWidth(std::size_t characters) const;
     /// Runs f(node) as a session edit; an error it throws is shown and false returned.
     template <class F> bool editNode(F&& f);
 
@@ -187,6 +189,7 @@ private:
     PdoTableModel* m_pdoModel = nullptr;
     PdoNameDelegate* m_pdoDelegate = nullptr;
     QTableView* m_pdoGrid = nullptr;
+    QLabel* m_pdoRefusal = nullptr;
 };
 
 } // namespace busmason::app

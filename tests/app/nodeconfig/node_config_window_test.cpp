@@ -358,11 +358,14 @@ TEST_F(NodeConfigWindowTest, ThePdoPageMapsAtTheFirstCharacterRenamesUnmapsAndRe
     EXPECT_TRUE(editor->toolTip().startsWith(context.tr(tk::kValoreNonConsentito)));
     EXPECT_NE(editor->toolTip().indexOf("'lamp-'"), -1);
     EXPECT_EQ(editor->text(), "lamp-");
+    EXPECT_TRUE(shown("pdoRefusal"));
+    EXPECT_EQ(find<QLabel>("pdoRefusal")->text(), editor->toolTip());
     EXPECT_EQ(e.varName(0), "lamp");
     EXPECT_EQ(pdoCells("6200.3"), "1|lamp|YES");
     QTest::keyClick(editor, Qt::Key_Backspace);
     EXPECT_FALSE(editor->property(PdoNameDelegate::kRefusedProperty).toBool());
     EXPECT_TRUE(editor->toolTip().isEmpty());
+    EXPECT_FALSE(shown("pdoRefusal"));
 
     for (int i = 0; i < 4; ++i) {
         QTest::keyClick(editor, Qt::Key_Backspace);
