@@ -132,21 +132,6 @@ bool isValidPrefix(const std::string& prefix) {
     return nodeconfig::isValidVariableName(prefix + "x");
 }
 
-using FileInfoText = std::string model::FileInfo::*;
-const std::pair<const char*, FileInfoText> kFileInfoFields[] = {
-    {"FileName", &model::FileInfo::FileName},
-    {"FileVersion", &model::FileInfo::FileVersion},
-    {"FileRevision", &model::FileInfo::FileRevision},
-    {"EDSVersion", &model::FileInfo::EDSVersion},
-    {"Description", &model::FileInfo::Description},
-    {"CreationTime", &model::FileInfo::CreationTime},
-    {"CreationDate", &model::FileInfo::CreationDate},
-    {"CreatedBy", &model::FileInfo::CreatedBy},
-    {"ModificationTime", &model::FileInfo::ModificationTime},
-    {"ModificationDate", &model::FileInfo::ModificationDate},
-    {"ModifiedBy", &model::FileInfo::ModifiedBy},
-};
-
 using DeviceText = std::string model::DeviceInfo::*;
 const std::pair<const char*, DeviceText> kDeviceTexts[] = {
     {"VendorName", &model::DeviceInfo::VendorName},
@@ -300,7 +285,8 @@ QWidget* NodeConfigWindow::buildAdministrationPage() {
 QWidget* NodeConfigWindow::buildFileInfoPage() {
     auto* page = new QWidget;
     auto* form = new QFormLayout(page);
-    for (const auto& [name, field] : kFileInfoFields) {
+    for (const model::FileInfoField& field : model::kFileInfoFields) {
+        const QString name = QString::fromUtf8(field.key.data(), field.key.size());
         QLineEdit* box = readOnlyText(name);
         form->addRow(labelFor(name, box), box);
         m_fileInfo.push_back(box);
@@ -582,7 +568,7 @@ template <class F> bool NodeConfigWindow::editNode(F&& f) {
 void NodeConfigWindow::fillInformationPages() {
     const model::node& n = node();
     for (std::size_t i = 0; i < m_fileInfo.size(); ++i) {
-        m_fileInfo[i]->setText(qs(n.fileInfo.*kFileInfoFields[i].second));
+        m_fileInfo[i]->setText(qs(n.fileInfo.*model::kFileInfoFields[i].field));
         m_fileInfo[i]->setCursorPosition(0);
     }
     for (std::size_t i = 0; i < m_deviceTexts.size(); ++i) {
@@ -744,23 +730,20 @@ void NodeConfigWindow::setVariableName() {
 }
 
 void NodeConfigWindow::deleteParameterValue() {
-    const int row = m_values->currentIndex().row() + 1;
-    if (!m_session || m_entry == kNoEntry || row < 1) {
-        return;
-    }
-    const EntryId entry = m_entry;
-    if (editNode([&](model::node& n) { nodeconfig::deleteParameterValue(n, entry, row); })) {
-        refreshEntry(entry);
-    }
+    deleteSelectedRow(*m_values, &nodeconfig::deleteParameterValue);
 }
 
 void NodeConfigWindow::deleteVariable() {
-    const int row = m_variables->currentIndex().row() + 1;
+    deleteSelectedRow(*m_variables, &nodeconfig::deleteVariable);
+}
+
+void NodeConfigWindow::deleteSelectedRow(const QTableView& list, RowDelete remove) {
+    const int row = list.currentIndex().row() + 1;
     if (!m_session || m_entry == kNoEntry || row < 1) {
         return;
     }
     const EntryId entry = m_entry;
-    if (editNode([&](model::node& n) { nodeconfig::deleteVariable(n, entry, row); })) {
+    if (editNode([&](model::node& n) { remove(n, entry, row); })) {
         refreshEntry(entry);
     }
 }

@@ -117,6 +117,11 @@ private:
     /// Shows the entry's details, values and names again; what is typed in its boxes stays.
     void refreshEntry(model::EntryId entry);
     void clearEntry();
+    /// A core operation deleting row (1-based) of an entry's list.
+    using RowDelete = void (*)(model::node& n, model::EntryId entry, int row);
+    /// Deletes the row selected in one of the entry's lists (its first row unless another was
+    /// chosen) and shows the entry again.
+    void deleteSelectedRow(const QTableView& list, RowDelete remove);
     void rebuildParameterList();
     void rebuildVariableList();
     void selectWrite(int row);
