@@ -893,7 +893,7 @@ void NodeConfigWindow::done(int result) {
     // Every accepted name is stored already; closing the editor adds or undoes nothing.
     m_pdoDelegate->finishEditing();
     if (m_caller) {
-        if (auto* bar = m_caller->findChild<QStatusBar*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (auto* bar = m_caller->findChild<QStatusBar*>()) {
             bar->showMessage(m_context.tr(tk::kAttendere));
         }
     }
