@@ -3,6 +3,7 @@
 #include "app/coupler/coupler_window.h"
 #include "app/coupler/terminal_settings_window.h"
 #include "app/editor/network_editor_window.h"
+#include "app/nodeconfig/node_config_window.h"
 #include "app/options/folder_chooser.h"
 #include "app/options/options_window.h"
 #include "app/shell/messages.h"
@@ -42,6 +43,7 @@ template <class W, class... Args> W& createRoomWindow(RoomWindows& rooms, Args&&
 void createWindowsBeforeOptions(AppContext& context, StartWindow& start, RoomWindows& rooms) {
     rooms.terminalSettings = &createRoomWindow<TerminalSettingsWindow>(rooms, context, &start);
     context.windows().editor = &createRoomWindow<NetworkEditorWindow>(rooms, context, &start);
+    context.windows().nodeConfig = &createRoomWindow<NodeConfigWindow>(rooms, context, &start);
 }
 
 /// After the options window: the coupler configuration window (the coupler seam; it is given

@@ -76,25 +76,6 @@ ObjectKey objectKeyOf(std::string_view key) {
     }
 }
 
-struct FileInfoKey {
-    std::string_view key;
-    std::string model::FileInfo::*field;
-};
-
-constexpr FileInfoKey kFileInfoKeys[] = {
-    {"FileName", &model::FileInfo::FileName},
-    {"FileVersion", &model::FileInfo::FileVersion},
-    {"FileRevision", &model::FileInfo::FileRevision},
-    {"EDSVersion", &model::FileInfo::EDSVersion},
-    {"Description", &model::FileInfo::Description},
-    {"CreationTime", &model::FileInfo::CreationTime},
-    {"CreationDate", &model::FileInfo::CreationDate},
-    {"CreatedBy", &model::FileInfo::CreatedBy},
-    {"ModificationTime", &model::FileInfo::ModificationTime},
-    {"ModificationDate", &model::FileInfo::ModificationDate},
-    {"ModifiedBy", &model::FileInfo::ModifiedBy},
-};
-
 /// One [DeviceInfo] key and the field it fills: exactly one of the three members is set.
 struct DeviceKey {
     std::string_view key;
@@ -240,13 +221,13 @@ void Parser::objectHeader(const EdsLine& line) {
 }
 
 void Parser::fileInfoKey(const EdsLine& line) {
-    for (std::size_t i = 0; i < std::size(kFileInfoKeys); ++i) {
-        if (keyEquals(line.key, kFileInfoKeys[i].key)) {
+    for (std::size_t i = 0; i < std::size(model::kFileInfoFields); ++i) {
+        if (keyEquals(line.key, model::kFileInfoFields[i].key)) {
             if (!(m_fileInfoSeen & (1u << i))) {
                 m_fileInfoSeen |= 1u << i;
                 // FileName keeps the library file name: it is the node's link to its EDS.
                 if (i != 0) {
-                    m_node->fileInfo.*kFileInfoKeys[i].field = std::string(line.value);
+                    m_node->fileInfo.*model::kFileInfoFields[i].field = std::string(line.value);
                 }
             }
             return;

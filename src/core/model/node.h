@@ -7,6 +7,7 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -44,6 +45,27 @@ struct FileInfo {
     std::string ModificationTime;
     std::string ModificationDate;
     std::string ModifiedBy;
+};
+
+/// A FileInfo field and the [FileInfo] key of the same name it is read from.
+struct FileInfoField {
+    std::string_view key;
+    std::string FileInfo::*field;
+};
+
+/// The eleven FileInfo fields, in order.
+inline constexpr FileInfoField kFileInfoFields[] = {
+    {"FileName", &FileInfo::FileName},
+    {"FileVersion", &FileInfo::FileVersion},
+    {"FileRevision", &FileInfo::FileRevision},
+    {"EDSVersion", &FileInfo::EDSVersion},
+    {"Description", &FileInfo::Description},
+    {"CreationTime", &FileInfo::CreationTime},
+    {"CreationDate", &FileInfo::CreationDate},
+    {"CreatedBy", &FileInfo::CreatedBy},
+    {"ModificationTime", &FileInfo::ModificationTime},
+    {"ModificationDate", &FileInfo::ModificationDate},
+    {"ModifiedBy", &FileInfo::ModifiedBy},
 };
 
 /// The [DeviceInfo] section.

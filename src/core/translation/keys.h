@@ -44,6 +44,8 @@ inline constexpr std::string_view kCancellareEdsQuery = "<CANCELLARE EDS?>";
 inline constexpr std::string_view kCancellareNodoQuery = "<CANCELLARE NODO?>";
 /// Question before a terminal is deleted; shown followed by "?".
 inline constexpr std::string_view kCancellareTerm = "<CANCELLARE TERM>";
+/// Dialog button that closes the window.
+inline constexpr std::string_view kChiudi = "<CHIUDI>";
 /// Network editor: caption of the network page.
 inline constexpr std::string_view kConfiguraCan = "<CONFIGURA CAN>";
 /// Pop-up items that configure a coupler or a terminal.
@@ -65,6 +67,8 @@ inline constexpr std::string_view kCostruisciFileConfigurazione =
 inline constexpr std::string_view kCostruzioneFallita = "<COSTRUZIONE FALLITA>";
 /// Start window: the create/open button in creating mode.
 inline constexpr std::string_view kCreateProject = "<CREATE PROJECT>";
+/// Node configuration: the detail list of the selected entry.
+inline constexpr std::string_view kDettagliOggetto = "<DETTAGLI OGGETTO>";
 /// Caption of the folder chooser opened from the options.
 inline constexpr std::string_view kDirectoryList = "<DIRECTORY LIST>";
 /// Transfer window: the project folder label.
@@ -103,6 +107,8 @@ inline constexpr std::string_view kImportaEds = "<IMPORTA EDS>";
 inline constexpr std::string_view kIndirizzoIpNonValido = "<INDIRIZZO IP NON VALIDO>";
 /// Transfer window: the address group.
 inline constexpr std::string_view kIndirizzoIp = "<INDIRIZZO IP>";
+/// Node configuration: the node address spin box.
+inline constexpr std::string_view kIndirizzoNodo = "<INDIRIZZO NODO>";
 /// Transfer window: question after the files older than the project were named.
 inline constexpr std::string_view kInviareComunque = "<INVIARE COMUNQUE?>";
 /// Caption of the terminal I/O settings for analogue terminals.
@@ -175,6 +181,10 @@ inline constexpr std::string_view kScaricaFileConfigurazione = "<SCARICA FILE CO
 inline constexpr std::string_view kScegliProgetto = "<SCEGLI PROGETTO>";
 /// Start window: the workspace button; caption of the folder chooser.
 inline constexpr std::string_view kSetWorkspace = "<SET WORKSPACE>";
+/// Node configuration: move the selected start-up write down.
+inline constexpr std::string_view kSpostaGiu = "<SPOSTA GIU>";
+/// Node configuration: move the selected start-up write up.
+inline constexpr std::string_view kSpostaSu = "<SPOSTA SU>";
 /// Transfer window: the connection-state group.
 inline constexpr std::string_view kStatoConnessione = "<STATO CONNESSIONE>";
 /// The Tools menus.
@@ -230,6 +240,7 @@ inline constexpr std::string_view kKeys[] = {
     kCancellareEdsQuery,
     kCancellareNodoQuery,
     kCancellareTerm,
+    kChiudi,
     kConfiguraCan,
     kConfiguraCoupler,
     kConfigura,
@@ -240,6 +251,7 @@ inline constexpr std::string_view kKeys[] = {
     kCostruisciFileConfigurazione,
     kCostruzioneFallita,
     kCreateProject,
+    kDettagliOggetto,
     kDirectoryList,
     kDirectoryProgetto,
     kDirectoryTemplate,
@@ -259,6 +271,7 @@ inline constexpr std::string_view kKeys[] = {
     kImportaEds,
     kIndirizzoIpNonValido,
     kIndirizzoIp,
+    kIndirizzoNodo,
     kInviareComunque,
     kIoAnalogici,
     kIoDigitali,
@@ -295,6 +308,8 @@ inline constexpr std::string_view kKeys[] = {
     kScaricaFileConfigurazione,
     kScegliProgetto,
     kSetWorkspace,
+    kSpostaGiu,
+    kSpostaSu,
     kStatoConnessione,
     kStrumenti,
     kTempoCiclo,
