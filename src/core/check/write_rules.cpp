@@ -89,7 +89,7 @@ bool checkFit(const model::node& n, const model::record& r, const model::object_
             finding(kValueDoesNotFit, Severity::Error, n.address, object,
                     writeText(n, r, e) + " does not fit " + typeName + " (" + std::to_string(low) +
                         " to " + std::to_string(high) + "): the network file keeps only its low " +
-                        std::to_string(length) + (length == 1 ? " byte" : " bytes") +
+                        (length == 1 ? std::string("byte") : std::to_string(length) + " bytes") +
                         ", so the device would get another value; write a value that fits"));
         return false;
     }
