@@ -120,9 +120,33 @@ void checkLimits(const model::node& n, const model::record& r, const model::obje
             limits + "): the device may refuse it; write a value within them"));
 }
 
+/// The identity values the network file carries: device type and vendor ID must read as
+/// integers, the product code too unless the EDS has none.
+void checkIdentity(const model::node& n, std::vector<model::Diagnostic>& out) {
+    struct Identity {
+        const std::string& text;
+        const char* what;
+        const char* object;
+        bool mayBeEmpty;
+    };
+    for (const Identity& id : {Identity{n.deviceType, "device type", "0x1000", false},
+                               Identity{n.vendorId, "vendor ID", "0x1018:01", false},
+                               Identity{n.productCode, "product code", "0x1018:02", true}}) {
+        if ((id.mayBeEmpty && id.text.empty()) || model::tryReadInteger(id.text)) {
+            continue;
+        }
+        out.push_back(finding(kValueNotInteger, Severity::Error, n.address, id.object,
+                              "the " + std::string(id.what) + " '" + id.text + "' of " +
+                                  nodeName(n) + " (the DefaultValue of " + id.object +
+                                  ") is not an integer, so the build cannot write the node's "
+                                  "identity: correct the EDS"));
+    }
+}
+
 } // namespace
 
 void checkWrites(const model::node& n, std::vector<model::Diagnostic>& out) {
+    checkIdentity(n, out);
     for (const model::record& r : n.sdoRecords) {
         if (r.target >= n.objects.size()) {
             continue;

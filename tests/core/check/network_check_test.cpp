@@ -158,6 +158,9 @@ TEST(NetworkCheck, EachRuleFindsItsFaultOnceAndNothingElse) {
         {"a value the build cannot read",
          [&](model::Network& net) { write(node3(net), 0x1800, 1, "$NODEID+0x180"); },
          {{"BM111", Severity::Error, 3, "0x1800:01"}}},
+        {"an identity the build cannot write",
+         [&](model::Network& net) { node3(net).vendorId = ""; },
+         {{"BM111", Severity::Error, 3, "0x1018:01"}}},
         {"bit inputs of two nodes on one sub-index",
          [](model::Network& net) {
              net.put(4, ioDevice(4));
