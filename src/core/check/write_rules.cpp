@@ -137,8 +137,8 @@ void checkIdentity(const model::node& n, std::vector<model::Diagnostic>& out) {
         }
         out.push_back(finding(kValueNotInteger, Severity::Error, n.address, id.object,
                               "the " + std::string(id.what) + " '" + id.text + "' of " +
-                                  nodeName(n) + " (the DefaultValue of " + id.object +
-                                  ") is not an integer, so the build cannot write the node's "
+                                  nodeName(n) + ", the DefaultValue of " + id.object +
+                                  ", is not an integer, so the build cannot write the node's "
                                   "identity: correct the EDS"));
     }
 }
