@@ -37,7 +37,7 @@ int frameBits(int dataBytes) {
     return 8 * n + 47 + (34 + 8 * n - 1) / 4;
 }
 
-std::optional<BusLoad> measureBusLoad(const model::Network& net,
+std::optional<BusLoad> measureBusLoad(const model::Network& net, const UsedPdosByAddress& usedPdos,
                                       std::vector<model::Diagnostic>& out) {
     using editor::ParameterField;
     const model::NetworkParameters& p = net.parameters;
@@ -53,7 +53,7 @@ std::optional<BusLoad> measureBusLoad(const model::Network& net,
     load.syncBits = p.enableSync ? frameBits(0) : 0;
     double pdoBits = 0;
     net.forEachNode([&](const model::node& n) {
-        for (const UsedPdo& used : usedPdos(n)) {
+        for (const UsedPdo& used : usedPdos[static_cast<std::size_t>(n.address)]) {
             if (!isSynchronous(n, used)) {
                 ++load.asynchronousPdos;
                 continue;

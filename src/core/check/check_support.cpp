@@ -4,31 +4,32 @@
 #include "core/model/numbers.h"
 #include "core/util/text.h"
 
+#include <array>
+
 namespace busmason::check {
 
-std::vector<UsedPdo> usedPdos(const model::node& n) {
-    std::vector<UsedPdo> out;
-    for (const PdoDirection direction : {PdoDirection::Receive, PdoDirection::Transmit}) {
-        std::vector<UsedPdo> byNumber(kPdosPerDirection);
-        for (model::EntryId id = 0; id < n.objects.size(); ++id) {
-            const model::object_dict& e = n.objects[id];
-            if (e.varCount <= 0 || e.pdoKind <= 0 || e.pdoNumber < 1 ||
-                e.pdoNumber > kPdosPerDirection) {
-                continue;
-            }
-            const bool receive = e.pdoKind == 2;
-            if (receive != (direction == PdoDirection::Receive)) {
-                continue;
-            }
-            UsedPdo& pdo = byNumber[static_cast<std::size_t>(e.pdoNumber - 1)];
-            pdo.entries.push_back(id);
-            pdo.bits += model::bitsOf(e.DataType);
+std::vector<UsedPdo> usedPdos(const model::node& n, std::span<const output::Variable> variables) {
+    // Receive PDOs 1 to 16, then transmit PDOs 1 to 16.
+    std::array<UsedPdo, 2 * kPdosPerDirection> byNumber;
+    bool any = false;
+    for (const output::Variable& v : variables) {
+        const model::object_dict& e = *v.entry;
+        if (v.slot != 0 || !v.isPdo() || e.pdoNumber < 1 || e.pdoNumber > kPdosPerDirection) {
+            continue;
         }
-        for (int p = 1; p <= kPdosPerDirection; ++p) {
-            UsedPdo& pdo = byNumber[static_cast<std::size_t>(p - 1)];
+        const bool receive = v.isOutput();
+        UsedPdo& pdo =
+            byNumber[static_cast<std::size_t>((receive ? 0 : kPdosPerDirection) + e.pdoNumber - 1)];
+        pdo.direction = receive ? PdoDirection::Receive : PdoDirection::Transmit;
+        pdo.pdo = e.pdoNumber;
+        pdo.entries.push_back(n.idOf(e));
+        pdo.bits += model::bitsOf(e.DataType);
+        any = true;
+    }
+    std::vector<UsedPdo> out;
+    if (any) {
+        for (UsedPdo& pdo : byNumber) {
             if (!pdo.entries.empty()) {
-                pdo.direction = direction;
-                pdo.pdo = p;
                 out.push_back(std::move(pdo));
             }
         }

@@ -4,9 +4,12 @@
 #include "core/model/errors.h"
 #include "core/model/network.h"
 #include "core/nodeconfig/pdo_layout.h"
+#include "core/output/variables.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,10 +37,11 @@ struct UsedPdo {
     int bits = 0;
 };
 
-/// The PDOs the node's variables use: entries carrying variables with a pdoKind above 0 (2 a
-/// receive PDO, any other a transmit PDO, as the I/O map reads it) and a PDO number 1 to 16.
-/// Receive PDOs first, each direction by number.
-std::vector<UsedPdo> usedPdos(const model::node& n);
+/// The PDOs the node's variables (its part of the network's variables, in their order) use:
+/// entries carrying variables with a pdoKind above 0 (2 a receive PDO, any other a transmit
+/// PDO, as the I/O map reads it) and a PDO number 1 to 16. Receive PDOs first, each direction
+/// by number.
+std::vector<UsedPdo> usedPdos(const model::node& n, std::span<const output::Variable> variables);
 
 /// 0x1400 + pdo - 1 (receive) or 0x1800 + pdo - 1 (transmit).
 unsigned communicationIndex(PdoDirection direction, int pdo);
@@ -79,11 +83,15 @@ std::string joinList(const std::vector<std::string>& items);
 
 /// The rules, each adding its findings.
 void checkCobIds(const model::Network& net, std::vector<model::Diagnostic>& out);
-void checkPdos(const model::node& n, std::vector<model::Diagnostic>& out);
+void checkPdos(const model::node& n, const std::vector<UsedPdo>& used,
+               std::vector<model::Diagnostic>& out);
 void checkWrites(const model::node& n, std::vector<model::Diagnostic>& out);
-void checkDeclarations(const model::Network& net, std::vector<model::Diagnostic>& out);
+void checkDeclarations(const model::Network& net, const std::vector<output::Variable>& variables,
+                       std::vector<model::Diagnostic>& out);
+/// The PDOs in use of each node, by address (1 to 127).
+using UsedPdosByAddress = std::array<std::vector<UsedPdo>, model::kMaxNodes + 1>;
 /// The load, and its finding when it is above the warning level.
-std::optional<BusLoad> measureBusLoad(const model::Network& net,
+std::optional<BusLoad> measureBusLoad(const model::Network& net, const UsedPdosByAddress& used,
                                       std::vector<model::Diagnostic>& out);
 
 } // namespace busmason::check

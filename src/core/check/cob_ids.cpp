@@ -4,6 +4,8 @@
 #include "core/util/text.h"
 
 #include <algorithm>
+#include <cstring>
+#include <map>
 
 namespace busmason::check {
 
@@ -27,40 +29,71 @@ std::uint32_t identifierOf(std::int64_t value) {
     return (v & kCobIdExtended) ? (v & 0x1FFFFFFFu) | kCobIdExtended : v & 0x7FFu;
 }
 
-/// The identifier a PDO of the node uses, or none when the PDO is not in use: a start-up write
-/// of its COB-ID sets it; otherwise a predefined PDO (1 to 4) whose communication object the
-/// EDS has is in use with the predefined COB-ID unless its default COB-ID is marked invalid.
-std::optional<CobUser> pdoUser(const model::node& n, PdoDirection direction, int pdo) {
-    const unsigned comm = communicationIndex(direction, pdo);
-    const model::EntryId cobEntry = model::findEntryIdByNumber(n, comm, 1);
-    CobUser user;
-    user.node = n.address;
-    user.what = pdoName(direction, pdo) + " of node " + std::to_string(n.address);
-    if (cobEntry != model::kNoEntry) {
-        user.object = model::describeEntry(n.entry(cobEntry));
-        if (const model::record* write = lastWriteTo(n, cobEntry)) {
-            // A write the build cannot read is reported with the writes.
-            const auto value = evaluateValue(write->data, n.address);
-            if (!value || (static_cast<std::uint32_t>(*value) & kCobIdInvalid)) {
-                return std::nullopt;
-            }
-            user.id = identifierOf(*value);
-            user.written = true;
-            user.what += " (" + user.object + ")";
-            return user;
-        }
-    }
-    if (pdo > kPredefinedPdos || model::findEntryIdByNumber(n, comm, -1) == model::kNoEntry) {
+/// The PDO whose COB-ID an entry holds (sub-index 1 of a communication object), or none.
+std::optional<std::pair<PdoDirection, int>> cobIdOf(const model::object_dict& e) {
+    // Communication objects are 14xx, 15xx, 18xx and 19xx.
+    if (e.index.size() != 4 || e.index[0] != '1' ||
+        std::string_view("4589").find(e.index[1]) == std::string_view::npos) {
         return std::nullopt;
     }
-    if (cobEntry != model::kNoEntry) {
-        const auto fallback = evaluateValue(n.entry(cobEntry).DefaultValue, n.address);
-        if (fallback && (static_cast<std::uint32_t>(*fallback) & kCobIdInvalid)) {
-            return std::nullopt;
+    const auto index = indexNumber(e);
+    if (!index || model::subIndexNumber(e) != 1) {
+        return std::nullopt;
+    }
+    if (*index >= 0x1400 && *index <= 0x15FF) {
+        return std::pair{PdoDirection::Receive, static_cast<int>(*index - 0x1400 + 1)};
+    }
+    if (*index >= 0x1800 && *index <= 0x19FF) {
+        return std::pair{PdoDirection::Transmit, static_cast<int>(*index - 0x1800 + 1)};
+    }
+    return std::nullopt;
+}
+
+/// The users of the node's PDOs: a start-up write of a PDO's COB-ID sets it (the last such
+/// write); a predefined PDO (1 to 4) without one whose communication object the EDS has is in
+/// use with the predefined COB-ID unless its default COB-ID is marked invalid.
+void pdoUsers(const model::node& n, std::vector<CobUser>& users) {
+    std::map<std::pair<PdoDirection, int>, const model::record*> written;
+    for (const model::record& r : n.sdoRecords) {
+        if (r.target < n.objects.size()) {
+            if (const auto pdo = cobIdOf(n.entry(r.target))) {
+                written[*pdo] = &r;
+            }
         }
     }
-    user.id = nodeconfig::pdoCobId(pdo - 1, direction, n.address);
-    return user;
+    const auto what = [&](PdoDirection direction, int pdo) {
+        return pdoName(direction, pdo) + " of node " + std::to_string(n.address);
+    };
+    for (const auto& [pdo, write] : written) {
+        // A write the build cannot read is reported with the writes.
+        const auto value = evaluateValue(write->data, n.address);
+        if (value && !(static_cast<std::uint32_t>(*value) & kCobIdInvalid)) {
+            const std::string object = model::describeEntry(n.entry(write->target));
+            users.push_back({identifierOf(*value), n.address,
+                             what(pdo.first, pdo.second) + " (" + object + ")", object, true});
+        }
+    }
+    for (const PdoDirection direction : {PdoDirection::Transmit, PdoDirection::Receive}) {
+        for (int pdo = 1; pdo <= kPredefinedPdos; ++pdo) {
+            const unsigned comm = communicationIndex(direction, pdo);
+            if (written.count({direction, pdo}) ||
+                model::findEntryIdByNumber(n, comm, -1) == model::kNoEntry) {
+                continue;
+            }
+            const model::EntryId cob = model::findEntryIdByNumber(n, comm, 1);
+            if (cob != model::kNoEntry) {
+                const auto fallback = evaluateValue(n.entry(cob).DefaultValue, n.address);
+                if (fallback && (static_cast<std::uint32_t>(*fallback) & kCobIdInvalid)) {
+                    continue;
+                }
+            }
+            users.push_back(
+                {nodeconfig::pdoCobId(pdo - 1, direction, n.address), n.address,
+                 what(direction, pdo),
+                 cob == model::kNoEntry ? std::string() : model::describeEntry(n.entry(cob)),
+                 false});
+        }
+    }
 }
 
 std::string hexId(std::uint32_t id) {
@@ -87,13 +120,7 @@ void checkCobIds(const model::Network& net, std::vector<model::Diagnostic>& out)
                              false});
         };
         fixed(0x080, "the emergency messages");
-        for (const PdoDirection direction : {PdoDirection::Transmit, PdoDirection::Receive}) {
-            for (int pdo = 1; pdo <= kPdosPerDirection; ++pdo) {
-                if (auto user = pdoUser(n, direction, pdo)) {
-                    users.push_back(std::move(*user));
-                }
-            }
-        }
+        pdoUsers(n, users);
         fixed(0x580, "the SDO answers");
         fixed(0x600, "the SDO requests");
         fixed(0x700, "the node guarding");

@@ -5,13 +5,17 @@
 #include "core/output/io_map.h"
 #include "core/util/text.h"
 
-#include <map>
+#include <string_view>
+#include <unordered_map>
 
 namespace busmason::check {
 
 namespace {
 
 using model::Severity;
+
+/// Variables sharing an address that a finding names; the others are counted.
+constexpr std::size_t kNamedSharers = 4;
 
 std::string variableText(const output::Variable& v) {
     return "'" + v.name() + "' of node " + std::to_string(v.owner->address) + " (" +
@@ -23,17 +27,28 @@ void checkSharedAddresses(const model::Network& net, const std::vector<output::V
     output::GeneratedFile scratch;
     const std::vector<output::GlobalDeclaration> declarations =
         output::globalDeclarations(net, variables, scratch);
-    std::map<std::string, std::vector<std::size_t>> byAddress;
+    // Declarations by address, in the order of their first declaration.
+    std::unordered_map<std::string_view, std::size_t> groupOf;
+    std::vector<std::vector<std::size_t>> groups;
+    groupOf.reserve(declarations.size());
     for (std::size_t i = 0; i < declarations.size(); ++i) {
-        byAddress[declarations[i].address].push_back(i);
+        const auto [it, added] = groupOf.try_emplace(declarations[i].address, groups.size());
+        if (added) {
+            groups.emplace_back();
+        }
+        groups[it->second].push_back(i);
     }
-    for (const auto& [address, users] : byAddress) {
+    for (const std::vector<std::size_t>& users : groups) {
         if (users.size() < 2) {
             continue;
         }
+        const std::string& address = declarations[users[0]].address;
         std::vector<std::string> names;
-        for (const std::size_t i : users) {
-            names.push_back(variableText(declarations[i].variable));
+        for (std::size_t k = 0; k < users.size() && k < kNamedSharers; ++k) {
+            names.push_back(variableText(declarations[users[k]].variable));
+        }
+        if (users.size() > kNamedSharers) {
+            names.push_back(std::to_string(users.size() - kNamedSharers) + " other variables");
         }
         const output::Variable& at = declarations[users[1]].variable;
         out.push_back(finding(kSharedAddress, Severity::Warning, at.owner->address,
@@ -52,13 +67,13 @@ void checkNames(const std::vector<output::Variable>& variables,
         std::vector<std::string> problems;
         if (v.entry->pdoMapped) {
             const output::DeclarationForms forms = output::declarationFormsOf(v.entry->varType);
-            const std::string plc(model::plcTypeOf(v.entry->varType));
+            const std::string_view plc = model::plcTypeOf(v.entry->varType);
             if (!forms.globalList) {
-                problems.push_back("is declared in neither declaration file (its PLC type '" + plc +
-                                   "' has no declaration form)");
+                problems.push_back("is declared in neither declaration file (its PLC type '" +
+                                   std::string(plc) + "' has no declaration form)");
             } else if (!forms.exportFile) {
                 problems.push_back("is left out of " + std::string(output::kExportFileName) +
-                                   ", which has no area for " + plc + " variables");
+                                   ", which has no area for " + std::string(plc) + " variables");
             }
         }
         const std::string_view kept = util::cutUtf8(v.name(), output::kIoMapNameSize);
@@ -78,8 +93,8 @@ void checkNames(const std::vector<output::Variable>& variables,
 
 } // namespace
 
-void checkDeclarations(const model::Network& net, std::vector<model::Diagnostic>& out) {
-    const std::vector<output::Variable> variables = output::collectVariables(net);
+void checkDeclarations(const model::Network& net, const std::vector<output::Variable>& variables,
+                       std::vector<model::Diagnostic>& out) {
     checkSharedAddresses(net, variables, out);
     checkNames(variables, out);
 }

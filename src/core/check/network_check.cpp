@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <iterator>
 
 namespace busmason::check {
 
@@ -96,18 +97,35 @@ CheckResult checkNetwork(const model::Network& net) {
     CheckResult result;
     std::vector<model::Diagnostic>& out = result.findings;
     checkCobIds(net, out);
+    // One walk over every entry of the network: the variables, from which the PDOs in use
+    // follow node by node.
+    const std::vector<output::Variable> variables = output::collectVariables(net);
+    UsedPdosByAddress used;
+    auto first = variables.begin();
     net.forEachNode([&](const model::node& n) {
+        auto last = std::find_if(first, variables.end(),
+                                 [&](const output::Variable& v) { return v.owner != &n; });
+        used[static_cast<std::size_t>(n.address)] = usedPdos(n, {first, last});
+        first = last;
         checkBitRate(net, n, out);
-        checkPdos(n, out);
+        checkPdos(n, used[static_cast<std::size_t>(n.address)], out);
         checkWrites(n, out);
         checkGuarding(net, n, out);
     });
-    checkDeclarations(net, out);
-    result.busLoad = measureBusLoad(net, out);
+    checkDeclarations(net, variables, out);
+    result.busLoad = measureBusLoad(net, used, out);
     // Network-wide findings first, then node by node; each node's in rule order.
-    std::stable_sort(out.begin(), out.end(), [](const auto& a, const auto& b) {
-        return a.node != b.node ? a.node < b.node : a.code < b.code;
-    });
+    std::array<std::vector<model::Diagnostic>, model::kMaxNodes + 1> byNode;
+    for (model::Diagnostic& d : out) {
+        byNode[static_cast<std::size_t>(std::clamp(d.node, 0, model::kMaxNodes))].push_back(
+            std::move(d));
+    }
+    out.clear();
+    for (std::vector<model::Diagnostic>& findings : byNode) {
+        std::stable_sort(findings.begin(), findings.end(),
+                         [](const auto& a, const auto& b) { return a.code < b.code; });
+        std::move(findings.begin(), findings.end(), std::back_inserter(out));
+    }
     return result;
 }
 

@@ -190,10 +190,11 @@ bool checkDefaultMapping(const model::node& n, const UsedPdo& used,
 
 } // namespace
 
-void checkPdos(const model::node& n, std::vector<model::Diagnostic>& out) {
+void checkPdos(const model::node& n, const std::vector<UsedPdo>& usedByNode,
+               std::vector<model::Diagnostic>& out) {
     std::vector<std::string> withoutValues;
     std::string firstWithout;
-    for (const UsedPdo& used : usedPdos(n)) {
+    for (const UsedPdo& used : usedByNode) {
         checkLength(n, used, out);
         if (!checkPresence(n, used, out)) {
             continue;

@@ -65,17 +65,17 @@ bool checkFit(const model::node& n, const model::record& r, const model::object_
     if (type) {
         length = model::tryReadInteger(type->length).value_or(0);
     }
-    const std::string object = model::describeEntry(e);
     const std::string typeName = type && !type->name.empty()
                                      ? std::string(type->name)
                                      : "data type " + std::to_string(e.DataType);
     if (length <= 0 || type->bits == 0) {
-        out.push_back(finding(kValueDoesNotFit, Severity::Error, n.address, object,
+        out.push_back(finding(kValueDoesNotFit, Severity::Error, n.address, model::describeEntry(e),
                               writeText(n, r, e) + " cannot be built: " + typeName +
                                   " has no length a start-up write can carry; remove the write"));
         return false;
     }
     if (length > kWriteValueBytes) {
+        const std::string object = model::describeEntry(e);
         out.push_back(finding(kValueDoesNotFit, Severity::Error, n.address, object,
                               writeText(n, r, e) + " cannot be made: " + object + " is " +
                                   typeName + " (" + std::to_string(length) +
@@ -86,7 +86,7 @@ bool checkFit(const model::node& n, const model::record& r, const model::object_
     const auto [low, high] = acceptedRange(e.DataType, type->bits);
     if (value < low || value > high) {
         out.push_back(
-            finding(kValueDoesNotFit, Severity::Error, n.address, object,
+            finding(kValueDoesNotFit, Severity::Error, n.address, model::describeEntry(e),
                     writeText(n, r, e) + " does not fit " + typeName + " (" + std::to_string(low) +
                         " to " + std::to_string(high) + "): the network file keeps only its low " +
                         (length == 1 ? std::string("byte") : std::to_string(length) + " bytes") +
@@ -152,11 +152,10 @@ void checkWrites(const model::node& n, std::vector<model::Diagnostic>& out) {
             continue;
         }
         const model::object_dict& e = n.entry(r.target);
-        const std::string object = model::describeEntry(e);
         if (!isWritable(e)) {
             const std::string access =
                 e.AccessType.empty() ? "it has no AccessType" : "AccessType " + e.AccessType;
-            out.push_back(finding(kNotWritable, Severity::Error, n.address, object,
+            out.push_back(finding(kNotWritable, Severity::Error, n.address, model::describeEntry(e),
                                   writeText(n, r, e) +
                                       " cannot succeed: the object is not "
                                       "writable (" +
@@ -166,7 +165,7 @@ void checkWrites(const model::node& n, std::vector<model::Diagnostic>& out) {
         if (!value) {
             const auto meant = evaluateValue(r.data, n.address);
             out.push_back(finding(
-                kValueNotInteger, Severity::Error, n.address, object,
+                kValueNotInteger, Severity::Error, n.address, model::describeEntry(e),
                 writeText(n, r, e) + " is not an integer, and the build writes only integers: " +
                     (meant ? "write 0x" + util::hexUpper(static_cast<std::uint64_t>(*meant)) +
                                  ", its value for node " + std::to_string(n.address)

@@ -80,6 +80,52 @@ std::vector<Variable> variablesOf(const node& n) {
     return out;
 }
 
+/// The two nodes hold the same variables in the same places: a quick answer for the common
+/// case of an unchanged node, without building the texts.
+bool sameVariables(const node& a, const node& b) {
+    if (a.objects.size() != b.objects.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.objects.size(); ++i) {
+        const model::object_dict& x = a.objects[i];
+        const model::object_dict& y = b.objects[i];
+        if (x.varCount != y.varCount) {
+            return false;
+        }
+        if (x.varCount == 0) {
+            continue;
+        }
+        if (x.varType != y.varType || x.pdoKind != y.pdoKind || x.pdoNumber != y.pdoNumber ||
+            x.object != y.object || x.index != y.index || x.subindex != y.subindex) {
+            return false;
+        }
+        for (int k = 0; k < x.varCount; ++k) {
+            const auto slot = static_cast<std::size_t>(k);
+            if (x.varName(slot) != y.varName(slot) || x.shift(slot) != y.shift(slot)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+/// The two nodes make the same writes, text for text, to the same objects.
+bool sameWrites(const node& a, const node& b) {
+    if (a.sdoRecords.size() != b.sdoRecords.size() || a.objects.size() != b.objects.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.sdoRecords.size(); ++i) {
+        const model::record& x = a.sdoRecords[i];
+        const model::record& y = b.sdoRecords[i];
+        if (x.target != y.target || x.data != y.data || x.target >= a.objects.size() ||
+            a.entry(x.target).index != b.entry(y.target).index ||
+            a.entry(x.target).subindex != b.entry(y.target).subindex) {
+            return false;
+        }
+    }
+    return true;
+}
+
 std::string terminalName(const model::terminal& t, std::size_t position) {
     return "TE-" + std::to_string(position) + " " + t.Tname;
 }
@@ -181,6 +227,9 @@ public:
     }
 
     void writes(const node& a, const node& b) {
+        if (sameWrites(a, b)) {
+            return;
+        }
         const std::vector<Write> wa = writesOf(a);
         const std::vector<Write> wb = writesOf(b);
         const std::vector<int> match = matchByKey(wa, wb, [](const Write& w) { return w.object; });
@@ -216,6 +265,9 @@ public:
     }
 
     void variables(const node& a, const node& b) {
+        if (sameVariables(a, b)) {
+            return;
+        }
         const std::vector<Variable> va = variablesOf(a);
         const std::vector<Variable> vb = variablesOf(b);
         const auto byName = [](const Variable& v) { return v.name; };

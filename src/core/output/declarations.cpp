@@ -143,19 +143,29 @@ std::vector<GlobalDeclaration> globalDeclarations(const model::Network& net,
                                                   const std::vector<Variable>& variables,
                                                   GeneratedFile& file) {
     std::vector<GlobalDeclaration> out;
+    out.reserve(variables.size());
     const std::string_view area = isChannelZero(net) ? "2." : "3.";
     Counters counters;
+    // The byte number of the last entry whose Bit variables were declared without a finding:
+    // the variables of one entry come one after the other.
+    const model::object_dict* byteEntry = nullptr;
+    int byteNumber = 0;
     forEachDeclared(variables, file, [&](const Variable& v, Form form) {
         int& counter = counters.of(form, v.isOutput());
         std::string number;
         if (form == Form::Bit) {
-            number = std::to_string(bitByteNumber(v, file)) + "." + std::to_string(counter);
+            if (v.entry != byteEntry) {
+                const std::size_t findings = file.diagnostics.size();
+                byteNumber = bitByteNumber(v, file);
+                byteEntry = file.diagnostics.size() == findings ? v.entry : nullptr;
+            }
+            number = std::to_string(byteNumber) + "." + std::to_string(counter);
             counter = (counter + 1) % 8;
         } else {
             number = std::to_string(row(form).listBase + counter);
             counter += row(form).listStep;
         }
-        out.push_back({v, address(v, form, area, number), std::string(row(form).iecType)});
+        out.push_back({v, address(v, form, area, number), row(form).iecType});
     });
     return out;
 }

@@ -32,7 +32,8 @@ GeneratedFile globalVariableList(const model::Network& net, const std::vector<Va
 struct GlobalDeclaration {
     Variable variable;
     std::string address;
-    std::string iecType;
+    /// "BOOL", "BYTE", "INT" or "DINT".
+    std::string_view iecType;
 };
 
 /// The declarations of the global variable list in file order, by its address rule (see
