@@ -1,3 +1,4 @@
+#include "check_print.h"
 #include "command.h"
 #include "project_args.h"
 
@@ -9,6 +10,13 @@
 namespace busmason::cli {
 
 namespace {
+
+/// What the network check finds in the network just built, on standard error; the build's
+/// outcome does not depend on it.
+void printNetworkCheck(const editor::NetworkSession& session) {
+    printCheck(std::cerr, check::checkNetwork(session.network()), session.network().parameters,
+               util::displayPath(session.projectFile()));
+}
 
 int runBuild(const Args& arguments) {
     Args args = arguments;
@@ -26,6 +34,7 @@ int runBuild(const Args& arguments) {
     for (const std::filesystem::path& file : report.written) {
         std::cout << "wrote " << util::displayPath(file) << "\n";
     }
+    printNetworkCheck(session);
     if (!report.succeeded()) {
         std::cerr << "busmason-cli build: the build failed; "
                   << (report.written.empty() ? "no file was written"

@@ -1,5 +1,8 @@
 #include "json.h"
 
+#include <cmath>
+#include <cstdio>
+
 namespace busmason::cli {
 
 std::string jsonEscape(std::string_view s) {
@@ -117,6 +120,14 @@ JsonWriter& JsonWriter::value(std::int64_t n) {
 JsonWriter& JsonWriter::value(bool b) {
     separate();
     m_out += b ? "true" : "false";
+    return *this;
+}
+
+JsonWriter& JsonWriter::number(double d, int digits) {
+    separate();
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*f", digits, std::isfinite(d) ? d : 0.0);
+    m_out += text;
     return *this;
 }
 

@@ -21,6 +21,8 @@ public:
     JsonWriter& value(std::int64_t n);
     JsonWriter& value(int n) { return value(static_cast<std::int64_t>(n)); }
     JsonWriter& value(bool b);
+    /// A number with up to digits decimals (trailing zeros kept), such as 12.5 or 0.125.
+    JsonWriter& number(double d, int digits);
     JsonWriter& null();
 
     const std::string& str() const { return m_out; }

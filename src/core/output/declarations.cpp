@@ -80,18 +80,25 @@ void forEachDeclared(const std::vector<Variable>& variables, GeneratedFile& file
     }
 }
 
-std::string declaration(std::string_view prefix, const Variable& v, Form form,
-                        std::string_view area, const std::string& number) {
+/// "IX2.0.3": direction, address letter, area and number.
+std::string address(const Variable& v, Form form, std::string_view area,
+                    const std::string& number) {
+    std::string out(1, v.isOutput() ? 'Q' : 'I');
+    out += row(form).letter;
+    out += area;
+    out += number;
+    return out;
+}
+
+std::string declaration(std::string_view prefix, const Variable& v, const std::string& at,
+                        std::string_view iecType) {
     std::string line = "\t";
     line += prefix;
     line += v.name();
     line += " AT %";
-    line += v.isOutput() ? 'Q' : 'I';
-    line += row(form).letter;
-    line += area;
-    line += number;
+    line += at;
     line += ": ";
-    line += row(form).iecType;
+    line += iecType;
     line += ";";
     return line;
 }
@@ -119,6 +126,11 @@ void statusLine(std::string& out, std::string_view channelPrefix, const std::str
 
 } // namespace
 
+DeclarationForms declarationFormsOf(int varType) {
+    const auto form = formOf(varType);
+    return {form.has_value(), form.has_value() && row(*form).exportInput != 0};
+}
+
 std::string globalVariableListName(std::string_view projectName) {
     return std::string(projectName) + ".gvl";
 }
@@ -127,27 +139,47 @@ GeneratedFile globalVariableList(const model::Network& net, std::string_view pro
     return globalVariableList(net, collectVariables(net), projectName);
 }
 
-GeneratedFile globalVariableList(const model::Network& net, const std::vector<Variable>& variables,
-                                 std::string_view projectName) {
-    GeneratedFile file;
-    file.name = globalVariableListName(projectName);
-    std::string& out = file.bytes;
+std::vector<GlobalDeclaration> globalDeclarations(const model::Network& net,
+                                                  const std::vector<Variable>& variables,
+                                                  GeneratedFile& file) {
+    std::vector<GlobalDeclaration> out;
+    out.reserve(variables.size());
     const std::string_view area = isChannelZero(net) ? "2." : "3.";
     Counters counters;
-    appendLine(out, "(* Global var file *)");
-    appendLine(out, "VAR_GLOBAL");
+    // The byte number of the last entry whose Bit variables were declared without a finding:
+    // the variables of one entry come one after the other.
+    const model::object_dict* byteEntry = nullptr;
+    int byteNumber = 0;
     forEachDeclared(variables, file, [&](const Variable& v, Form form) {
         int& counter = counters.of(form, v.isOutput());
         std::string number;
         if (form == Form::Bit) {
-            number = std::to_string(bitByteNumber(v, file)) + "." + std::to_string(counter);
+            if (v.entry != byteEntry) {
+                const std::size_t findings = file.diagnostics.size();
+                byteNumber = bitByteNumber(v, file);
+                byteEntry = file.diagnostics.size() == findings ? v.entry : nullptr;
+            }
+            number = std::to_string(byteNumber) + "." + std::to_string(counter);
             counter = (counter + 1) % 8;
         } else {
             number = std::to_string(row(form).listBase + counter);
             counter += row(form).listStep;
         }
-        appendLine(out, declaration(net.prefix, v, form, area, number));
+        out.push_back({v, address(v, form, area, number), row(form).iecType});
     });
+    return out;
+}
+
+GeneratedFile globalVariableList(const model::Network& net, const std::vector<Variable>& variables,
+                                 std::string_view projectName) {
+    GeneratedFile file;
+    file.name = globalVariableListName(projectName);
+    std::string& out = file.bytes;
+    appendLine(out, "(* Global var file *)");
+    appendLine(out, "VAR_GLOBAL");
+    for (const GlobalDeclaration& d : globalDeclarations(net, variables, file)) {
+        appendLine(out, declaration(net.prefix, d.variable, d.address, d.iecType));
+    }
     appendLine(out, "END_VAR");
     return file;
 }
@@ -178,7 +210,9 @@ GeneratedFile exportFile(const model::Network& net, const std::vector<Variable>&
         }
         const std::string area = std::string(zero ? "10" : "20") + digit + ".";
         int& counter = counters.of(form, v.isOutput());
-        appendLine(out, declaration(channelPrefix, v, form, area, std::to_string(counter++)));
+        appendLine(out,
+                   declaration(channelPrefix, v, address(v, form, area, std::to_string(counter++)),
+                               row(form).iecType));
     });
 
     // The status variables continue the bit counters; their areas are the same on both channels.

@@ -27,6 +27,30 @@ GeneratedFile globalVariableList(const model::Network& net, std::string_view pro
 GeneratedFile globalVariableList(const model::Network& net, const std::vector<Variable>& variables,
                                  std::string_view projectName);
 
+/// One declaration of the global variable list: the variable, the address it is declared at
+/// ("IX2.0.3", "QW2.8194": direction, address letter, area and number) and its IEC type.
+struct GlobalDeclaration {
+    Variable variable;
+    std::string address;
+    /// "BOOL", "BYTE", "INT" or "DINT".
+    std::string_view iecType;
+};
+
+/// The declarations of the global variable list in file order, by its address rule (see
+/// globalVariableList). The variables it leaves out, and Bit variables without a sub-index from
+/// 1 up, are reported in file.
+std::vector<GlobalDeclaration> globalDeclarations(const model::Network& net,
+                                                  const std::vector<Variable>& variables,
+                                                  GeneratedFile& file);
+
+/// Which declaration files declare a variable of a PDO-mapped entry with PLC type varType: the
+/// global variable list takes Bit, Byte, Word and Dword, the export file Bit, Byte and Word.
+struct DeclarationForms {
+    bool globalList = false;
+    bool exportFile = false;
+};
+DeclarationForms declarationFormsOf(int varType);
+
 /// "var.exp": the Bit, Byte and Word variables of PDO-mapped entries in the areas 100 to 105
 /// (channel "0") or 200 to 205, prefixed "ch0_" or "ch1_", then the status variables of the
 /// network and of each node. Dword variables, which the file has no area for, and variables

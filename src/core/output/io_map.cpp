@@ -9,26 +9,6 @@ namespace busmason::output {
 
 namespace {
 
-constexpr std::uint8_t kReceivePdo = 0x10;
-constexpr std::uint8_t kTransmitPdo = 0x20;
-constexpr std::uint8_t kSdo = 0x80;
-
-/// The size bit of a width in bits; 0 for widths the controller has no size for.
-std::uint8_t sizeBit(int bits) {
-    switch (bits) {
-    case 1:
-        return 0x01;
-    case 8:
-        return 0x02;
-    case 16:
-        return 0x04;
-    case 32:
-        return 0x08;
-    default:
-        return 0;
-    }
-}
-
 /// The dump's name of a width, with its trailing space; empty for other widths.
 std::string_view dumpTypeName(int bits) {
     switch (bits) {
@@ -46,6 +26,21 @@ std::string_view dumpTypeName(int bits) {
 }
 
 } // namespace
+
+std::uint8_t sizeBit(int bits) {
+    switch (bits) {
+    case 1:
+        return kKindBit;
+    case 8:
+        return kKindByte;
+    case 16:
+        return kKindWord;
+    case 32:
+        return kKindDword;
+    default:
+        return 0;
+    }
+}
 
 std::string ioMapFileName(std::string_view channel) {
     return "iomap" + std::string(channel) + ".cmg";
@@ -72,13 +67,13 @@ GeneratedFile ioMapFile(const model::Network& net, const std::vector<Variable>& 
 
         std::uint8_t kind = sizeBit(model::bitsOf(v.entry->varType));
         if (v.isPdo()) {
-            kind |= v.isOutput() ? kReceivePdo : kTransmitPdo;
+            kind |= v.isOutput() ? kKindReceivePdo : kKindTransmitPdo;
             appendLittleEndian(out, kind, 1);
             appendLittleEndian(out, static_cast<std::uint64_t>(v.entry->pdoNumber), 1);
             appendLittleEndian(out, static_cast<std::uint64_t>(v.entry->object), 1);
             appendLittleEndian(out, static_cast<std::uint64_t>(v.shift()), 1);
         } else {
-            kind |= kSdo;
+            kind |= kKindSdo;
             appendLittleEndian(out, kind, 1);
             const auto index = objectIndexOf(*v.owner, *v.entry, file);
             const auto sub = subIndexOf(*v.owner, *v.entry, file);

@@ -5,6 +5,7 @@
 #include "core/output/variables.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +15,19 @@ namespace busmason::output {
 /// Size of one I/O map record and of its name field, in bytes.
 inline constexpr std::size_t kIoMapRecordSize = 40;
 inline constexpr std::size_t kIoMapNameSize = 35;
+
+/// Bits of a record's kind byte: the variable's size, and how it is exchanged.
+inline constexpr std::uint8_t kKindBit = 0x01;
+inline constexpr std::uint8_t kKindByte = 0x02;
+inline constexpr std::uint8_t kKindWord = 0x04;
+inline constexpr std::uint8_t kKindDword = 0x08;
+inline constexpr std::uint8_t kKindReceivePdo = 0x10;  ///< an output of the controller
+inline constexpr std::uint8_t kKindTransmitPdo = 0x20; ///< an input of the controller
+inline constexpr std::uint8_t kKindSdo = 0x80;
+
+/// The size bit of a width in bits (kKindBit for 1, ... kKindDword for 32); 0 for widths the
+/// controller has no size for.
+std::uint8_t sizeBit(int bits);
 
 /// The readable dump written beside the I/O map.
 inline constexpr std::string_view kIoMapDumpName = "ASCIIcmg.txt";

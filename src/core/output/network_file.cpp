@@ -11,12 +11,6 @@ namespace busmason::output {
 
 namespace {
 
-constexpr std::size_t kHeaderSize = 8;
-constexpr std::size_t kNodeRecordSize = 16;
-constexpr std::size_t kWriteEntrySize = 8;
-constexpr std::uint16_t kSyncOffFlag = 0x8000;
-constexpr std::uint16_t kToggleOffFlag = 0x4000;
-
 model::Diagnostic parameterError(std::string message) {
     return {model::Severity::Error, {}, 0, "network parameters", std::move(message)};
 }
@@ -96,7 +90,7 @@ GeneratedFile networkFile(const model::Network& net, const BusParameters& bus) {
     GeneratedFile file;
     file.name = networkFileName(net.parameters.channel);
     std::string& out = file.bytes;
-    std::size_t size = kHeaderSize;
+    std::size_t size = kNetworkHeaderSize;
     net.forEachNode([&](const model::node& n) {
         size += kNodeRecordSize + kWriteEntrySize * n.sdoRecords.size();
     });

@@ -4,12 +4,22 @@
 #include "core/model/network.h"
 #include "core/output/generated_file.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace busmason::output {
+
+/// Sizes of the network file's parts, in bytes: the header, the fixed part of a node record and
+/// one start-up write entry.
+inline constexpr std::size_t kNetworkHeaderSize = 8;
+inline constexpr std::size_t kNodeRecordSize = 16;
+inline constexpr std::size_t kWriteEntrySize = 8;
+/// Flags in the header's cycle time word.
+inline constexpr std::uint16_t kSyncOffFlag = 0x8000;
+inline constexpr std::uint16_t kToggleOffFlag = 0x4000;
 
 /// The network parameters as the controller's header stores them.
 struct BusParameters {
